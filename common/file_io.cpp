@@ -1,0 +1,97 @@
+// Whole-file reads and temporary-file-and-rename writes (POSIX).
+#include "file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace aquine {
+
+namespace {
+
+IoResult failWithErrno(const std::string& what, const std::filesystem::path& file) {
+    return IoResult::failure(what + " " + file.string() + ": " + std::strerror(errno));
+}
+
+// umask can only be read by setting it; the programs are single-threaded where they write files.
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+std::optional<std::string> readFileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes;
+    in.seekg(0, std::ios::end);
+    const auto size = in.tellg();
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(bytes.data(), size);
+        if (!in)
+            return std::nullopt;
+    } else {
+        // Not seekable (a pipe, /proc): read to the end.
+        in.clear();
+        in.seekg(0);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return bytes;
+}
+
+IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    const auto dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return failWithErrno("cannot create a temporary file for", file);
+    const std::filesystem::path tmp = tmpl;
+    const auto abandon = [&](const char* what) {
+        const IoResult r = failWithErrno(what, file);
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return r;
+    };
+
+    struct stat old {};
+    const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    if (::fchmod(fd, mode) != 0)
+        return abandon("cannot set the permissions of");
+
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon("cannot write");
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        return abandon("cannot flush");
+    if (::close(fd) != 0) {
+        const IoResult r = failWithErrno("cannot close", file);
+        ::unlink(tmp.c_str());
+        return r;
+    }
+    if (::rename(tmp.c_str(), file.c_str()) != 0) {
+        const IoResult r = failWithErrno("cannot replace", file);
+        ::unlink(tmp.c_str());
+        return r;
+    }
+    return IoResult::success();
+}
+
+} // namespace aquine

@@ -1,0 +1,301 @@
+// Table-driven GB18030 codec, with raw bytes escaped into a private-use range. The tables are built
+// once from glibc's GB18030 converter, then every conversion is a table lookup per character.
+#include "gbk_codec.h"
+
+#include <cstdint>
+#include <iconv.h>
+#include <memory>
+#include <vector>
+
+namespace aquine::codec {
+
+namespace {
+
+constexpr unsigned kTrailCount = 0xFF - 0x40; // 0x40..0xFE
+constexpr unsigned kFourByteBmpCount = 39420;  // 81 30 81 30 .. 84 31 A4 39
+constexpr char32_t kSupplementaryLinearBase = 189000; // linear index of 90 30 81 30
+
+constexpr bool isRawByteCodePoint(char32_t cp) { return cp >= kRawByteBase + 0x80 && cp <= kRawByteBase + 0xFF; }
+
+// Encoded form of a BMP character: 0 = none, 1..0xFFFF two-byte code, >= 0x10000 four-byte linear
+// index + 0x10000.
+struct Tables {
+    std::vector<std::uint16_t> twoByte = std::vector<std::uint16_t>(126 * kTrailCount); // -> BMP cp, 0 = invalid
+    std::vector<std::uint16_t> fourByte = std::vector<std::uint16_t>(kFourByteBmpCount);
+    std::vector<std::uint32_t> encode = std::vector<std::uint32_t>(0x10000);
+};
+
+char32_t decodeWithIconv(iconv_t cd, const unsigned char* bytes, std::size_t n) {
+    char in[4];
+    for (std::size_t k = 0; k < n; ++k)
+        in[k] = static_cast<char>(bytes[k]);
+    char32_t out[2] = {0, 0};
+    char* inp = in;
+    char* outp = reinterpret_cast<char*>(out);
+    std::size_t inLeft = n, outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
+        outLeft != sizeof out - sizeof(char32_t))
+        return 0;
+    return out[0];
+}
+
+void fourByteFromLinear(std::uint32_t linear, unsigned char* b) {
+    b[3] = static_cast<unsigned char>(0x30 + linear % 10);
+    linear /= 10;
+    b[2] = static_cast<unsigned char>(0x81 + linear % 126);
+    linear /= 126;
+    b[1] = static_cast<unsigned char>(0x30 + linear % 10);
+    linear /= 10;
+    b[0] = static_cast<unsigned char>(0x81 + linear);
+}
+
+std::unique_ptr<Tables> buildTables() {
+    auto t = std::make_unique<Tables>();
+    iconv_t cd = iconv_open("UTF-32LE", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return t; // no converter: every non-ASCII byte is then kept as a raw byte, still lossless
+    unsigned char b[4];
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            b[0] = static_cast<unsigned char>(lead);
+            b[1] = static_cast<unsigned char>(trail);
+            const char32_t cp = decodeWithIconv(cd, b, 2);
+            if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || (cp >= 0xD800 && cp <= 0xDFFF))
+                continue;
+            const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+            if (t->encode[cp] != 0)
+                continue; // a second code for the same character would not survive a round trip
+            t->encode[cp] = code;
+            t->twoByte[(lead - 0x81) * kTrailCount + (trail - 0x40)] = static_cast<std::uint16_t>(cp);
+        }
+    }
+    for (std::uint32_t linear = 0; linear < kFourByteBmpCount; ++linear) {
+        fourByteFromLinear(linear, b);
+        const char32_t cp = decodeWithIconv(cd, b, 4);
+        if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || (cp >= 0xD800 && cp <= 0xDFFF))
+            continue;
+        if (t->encode[cp] != 0)
+            continue;
+        t->encode[cp] = 0x10000 + linear;
+        t->fourByte[linear] = static_cast<std::uint16_t>(cp);
+    }
+    iconv_close(cd);
+    return t;
+}
+
+const Tables& tables() {
+    static const std::unique_ptr<Tables> t = buildTables();
+    return *t;
+}
+
+// Reads one character of GB18030 at text[i]; returns its code point and sets len.
+char32_t decodeOne(const Tables& t, std::string_view text, std::size_t i, std::size_t& len) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b0 = at(i);
+    len = 1;
+    if (b0 < 0x80)
+        return b0;
+    if (b0 == 0x80 || b0 == 0xFF || i + 1 >= text.size())
+        return kRawByteBase + b0;
+    const unsigned char b1 = at(i + 1);
+    if (b1 >= 0x40 && b1 <= 0xFE && b1 != 0x7F) {
+        const char32_t cp = t.twoByte[(b0 - 0x81) * kTrailCount + (b1 - 0x40)];
+        if (cp == 0)
+            return kRawByteBase + b0;
+        len = 2;
+        return cp;
+    }
+    if (b1 >= 0x30 && b1 <= 0x39 && i + 3 < text.size()) {
+        const unsigned char b2 = at(i + 2), b3 = at(i + 3);
+        if (b2 >= 0x81 && b2 <= 0xFE && b3 >= 0x30 && b3 <= 0x39) {
+            const std::uint32_t linear = ((static_cast<std::uint32_t>(b0 - 0x81) * 10 + (b1 - 0x30)) * 126 +
+                                          (b2 - 0x81)) * 10 + (b3 - 0x30);
+            char32_t cp = 0;
+            if (linear < kFourByteBmpCount)
+                cp = t.fourByte[linear];
+            else if (linear >= kSupplementaryLinearBase && linear - kSupplementaryLinearBase <= 0xFFFFF)
+                cp = 0x10000 + (linear - kSupplementaryLinearBase);
+            if (cp != 0) {
+                len = 4;
+                return cp;
+            }
+        }
+    }
+    return kRawByteBase + b0;
+}
+
+void appendGbk(const Tables& t, char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+        return;
+    }
+    if (isRawByteCodePoint(cp)) {
+        out.push_back(static_cast<char>(cp - kRawByteBase));
+        return;
+    }
+    std::uint32_t linear;
+    if (cp <= 0xFFFF) {
+        const std::uint32_t e = t.encode[cp];
+        if (e == 0) {
+            out.push_back('?');
+            return;
+        }
+        if (e < 0x10000) {
+            out.push_back(static_cast<char>(e >> 8));
+            out.push_back(static_cast<char>(e & 0xFF));
+            return;
+        }
+        linear = e - 0x10000;
+    } else if (cp <= 0x10FFFF) {
+        linear = kSupplementaryLinearBase + (cp - 0x10000);
+    } else {
+        out.push_back('?');
+        return;
+    }
+    unsigned char b[4];
+    fourByteFromLinear(linear, b);
+    out.append(reinterpret_cast<const char*>(b), 4);
+}
+
+void appendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | cp >> 18));
+        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Reads one UTF-8 character; returns U+FFFFFFFF for an ill-formed byte (len = 1).
+constexpr char32_t kBad = 0xFFFFFFFF;
+char32_t readUtf8(std::string_view s, std::size_t i, std::size_t& len) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = at(i);
+    len = 1;
+    if (b0 < 0x80)
+        return b0;
+    std::size_t n;
+    char32_t cp, min;
+    if ((b0 & 0xE0) == 0xC0) {
+        n = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        n = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        n = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return kBad;
+    }
+    if (i + n > s.size())
+        return kBad;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((at(i + k) & 0xC0) != 0x80)
+            return kBad;
+        cp = cp << 6 | (at(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return kBad;
+    len = n;
+    return cp;
+}
+
+} // namespace
+
+std::string gbkToUtf8(std::string_view gbk) {
+    const Tables& t = tables();
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    for (std::size_t i = 0; i < gbk.size();) {
+        const auto c = static_cast<unsigned char>(gbk[i]);
+        if (c < 0x80) { // ASCII runs are the common case in mixed text
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        appendUtf8(decodeOne(t, gbk, i, len), out);
+        i += len;
+    }
+    return out;
+}
+
+std::string utf8ToGbk(std::string_view utf8) {
+    const Tables& t = tables();
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        const char32_t cp = readUtf8(utf8, i, len);
+        if (cp == kBad)
+            out.push_back('?');
+        else
+            appendGbk(t, cp, out);
+        i += len;
+    }
+    return out;
+}
+
+std::u16string gbkToUtf16(std::string_view gbk) {
+    const Tables& t = tables();
+    std::u16string out;
+    out.reserve(gbk.size());
+    for (std::size_t i = 0; i < gbk.size();) {
+        std::size_t len;
+        const char32_t cp = decodeOne(t, gbk, i, len);
+        if (cp < 0x10000) {
+            out.push_back(static_cast<char16_t>(cp));
+        } else {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string utf16ToGbk(std::u16string_view utf16) {
+    const Tables& t = tables();
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            out.push_back('?');
+            continue;
+        }
+        appendGbk(t, cp, out);
+    }
+    return out;
+}
+
+bool isGbkCharacter(char32_t cp) {
+    if (cp < 0x80)
+        return true;
+    if (cp > 0xFFFF)
+        return false;
+    const std::uint32_t e = tables().encode[cp];
+    return e != 0 && e < 0x10000;
+}
+
+} // namespace aquine::codec

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package the suite needs to build, run and test; quiet when nothing is missing.
+# Idempotent: it asks dpkg first and only calls apt-get for what is absent.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  libqscintilla2-qt6-dev
+  qt6-webengine-dev
+  libopencc-dev opencc
+  libespeak-ng-dev espeak-ng-data
+  libmagick++-dev
+  liblunar-date-dev
+  libx11-dev libxtst-dev libxi-dev
+  libcpp-httplib-dev
+  fonts-wqy-zenhei
+  googletest libgtest-dev libgmock-dev
+  xvfb xauth xdotool x11-apps imagemagick
+  libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "install-deps: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
