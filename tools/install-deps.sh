@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-translations-l10n
   libqscintilla2-qt6-dev
   qt6-webengine-dev
   libopencc-dev opencc

@@ -1,0 +1,17 @@
+// Shared program start-up.
+#include "app_setup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace aquine {
+
+void setUpApplication(QApplication& app) {
+    // The translator must outlive every dialog, so it lives as long as the application.
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+} // namespace aquine

@@ -1,0 +1,11 @@
+// What every program of the suite does first with its QApplication.
+#pragma once
+
+class QApplication;
+
+namespace aquine {
+
+// Chinese texts for Qt's own dialogs (file dialog, colour dialog) and the suite's screen font.
+void setUpApplication(QApplication& app);
+
+} // namespace aquine

@@ -1,0 +1,62 @@
+// Every modal prompt of the programs (message box, input box, open/save file dialogs, font dialog) goes
+// through Prompter: Qt dialogs in the programs, a scripted answerer in tests, so no test ever waits
+// on a dialog.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <optional>
+
+namespace aquine {
+
+class Prompter {
+public:
+    enum class Icon { None, Information, Question, Warning, Error };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Button { Ok, Yes, No, Cancel };
+
+    struct InputAnswer {
+        bool accepted = false;
+        QString text;
+    };
+
+    // A file dialog's filter is written the system's way: "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*",
+    // pairs of a caption and patterns separated by ';'.
+    struct FileRequest {
+        QString title;
+        QString filter;
+        QString defaultSuffix; // added to a name typed without one, e.g. "txt"
+        QString initialName;   // file name or full path the dialog starts with
+        int initialFilter = 0; // 0-based row of the filter
+    };
+    struct FileAnswer {
+        QString path;
+        int filterIndex = 0; // 0-based row of the filter the user had chosen
+    };
+
+    struct FontAnswer {
+        QFont font;
+        QColor color;
+    };
+
+    virtual ~Prompter() = default;
+
+    virtual Button message(const QString& text, const QString& title, Icon icon, Buttons buttons) = 0;
+    virtual InputAnswer input(const QString& prompt, const QString& title, const QString& initialText) = 0;
+    virtual std::optional<FileAnswer> openFile(const FileRequest& request) = 0;
+    virtual std::optional<FileAnswer> saveFile(const FileRequest& request) = 0;
+    virtual std::optional<FontAnswer> chooseFont(const QFont& initialFont, const QColor& initialColor) = 0;
+};
+
+// One row of a system-style filter: its caption and its patterns.
+struct FilterRow {
+    QString caption;
+    QStringList patterns;
+};
+QList<FilterRow> parseFilter(const QString& filter);
+// The same rows as QFileDialog name filters, "caption (patterns)", without repeating patterns the
+// caption already shows.
+QStringList qtNameFilters(const QString& filter);
+
+} // namespace aquine

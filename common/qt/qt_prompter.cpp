@@ -1,0 +1,158 @@
+// Qt dialogs behind the Prompter interface.
+#include "qt_prompter.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace aquine {
+
+namespace {
+
+QMessageBox::Icon qtIcon(Prompter::Icon icon) {
+    switch (icon) {
+    case Prompter::Icon::Information: return QMessageBox::Information;
+    case Prompter::Icon::Question: return QMessageBox::Question;
+    case Prompter::Icon::Warning: return QMessageBox::Warning;
+    case Prompter::Icon::Error: return QMessageBox::Critical;
+    case Prompter::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A colour swatch button that opens the colour dialog.
+class ColorButton : public QPushButton {
+public:
+    ColorButton(const QColor& color, QWidget* parent) : QPushButton(parent), m_color(color) {
+        setText(QStringLiteral("颜色(&C)..."));
+        paintSwatch();
+        connect(this, &QPushButton::clicked, this, [this] {
+            const QColor chosen = QColorDialog::getColor(m_color, this, QStringLiteral("颜色"));
+            if (chosen.isValid()) {
+                m_color = chosen;
+                paintSwatch();
+            }
+        });
+    }
+    QColor color() const { return m_color; }
+
+private:
+    void paintSwatch() {
+        QPixmap swatch(16, 16);
+        swatch.fill(m_color);
+        setIcon(QIcon(swatch));
+    }
+    QColor m_color;
+};
+
+} // namespace
+
+Prompter::Button QtPrompter::message(const QString& text, const QString& title, Icon icon, Buttons buttons) {
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, m_parent);
+    QPushButton* ok = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* cancel = nullptr;
+    if (buttons == Buttons::Ok) {
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+    } else {
+        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        if (buttons == Buttons::YesNoCancel) {
+            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            box.setEscapeButton(cancel);
+        }
+        box.setDefaultButton(yes);
+    }
+    box.exec();
+    const auto* clicked = box.clickedButton();
+    if (clicked == yes && yes)
+        return Button::Yes;
+    if (clicked == no && no)
+        return Button::No;
+    if (clicked == ok && ok)
+        return Button::Ok;
+    // Closed through the title bar: the answer that changes nothing.
+    if (buttons == Buttons::Ok)
+        return Button::Ok;
+    return cancel ? Button::Cancel : Button::No;
+}
+
+Prompter::InputAnswer QtPrompter::input(const QString& prompt, const QString& title, const QString& initialText) {
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initialText);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    return {accepted, accepted ? dialog.textValue() : QString()};
+}
+
+std::optional<Prompter::FileAnswer> QtPrompter::fileDialog(const FileRequest& request, bool save) {
+    QFileDialog dialog(m_parent, request.title);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(request.initialFilter, filters.first()));
+    }
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.initialName.isEmpty()) {
+        const QFileInfo initial(request.initialName);
+        if (initial.isAbsolute())
+            dialog.setDirectory(initial.absolutePath());
+        dialog.selectFile(initial.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const int row = filters.indexOf(dialog.selectedNameFilter());
+    return FileAnswer{dialog.selectedFiles().first(), row < 0 ? 0 : row};
+}
+
+std::optional<Prompter::FileAnswer> QtPrompter::openFile(const FileRequest& request) {
+    return fileDialog(request, false);
+}
+
+std::optional<Prompter::FileAnswer> QtPrompter::saveFile(const FileRequest& request) {
+    return fileDialog(request, true);
+}
+
+std::optional<Prompter::FontAnswer> QtPrompter::chooseFont(const QFont& initialFont, const QColor& initialColor) {
+    // Qt's font dialog has no colour; a Windows-style font dialog does, so the two are put together.
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(QStringLiteral("字体"));
+    auto* fonts = new QFontDialog(initialFont, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    auto* color = new ColorButton(initialColor, &dialog);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(color);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(fonts);
+    layout->addLayout(bottom);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FontAnswer{fonts->currentFont(), color->color()};
+}
+
+} // namespace aquine
