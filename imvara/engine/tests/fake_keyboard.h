@@ -1,0 +1,61 @@
+// A keyboard that records what the session asks of the desktop.
+#pragma once
+
+#include "keyboard.h"
+
+#include <map>
+#include <utility>
+#include <string>
+#include <vector>
+
+namespace imvara {
+
+class FakeKeyboard : public Keyboard {
+public:
+    struct Typed {
+        std::string bytes;
+        CodePage codePage;
+    };
+
+    int registerHotKey(int entry, int, int) override {
+        const int id = m_nextId++;
+        registered[id] = entry;
+        return id;
+    }
+    void unregisterHotKey(int id) override {
+        registered.erase(id);
+        log.push_back("unregister " + std::to_string(id));
+    }
+    void synthesizeKey(int virtualKey) override {
+        // A synthesized Backspace only reaches the application while nobody holds it.
+        bool claimed = false;
+        for (const auto& [id, entry] : registered)
+            claimed = claimed || entry == 30;
+        log.push_back(std::string("key ") + std::to_string(virtualKey) + (claimed ? " (swallowed)" : ""));
+    }
+    bool capsLockHeld() override { return capsHeld; }
+    bool capsLockOn() override { return capsOn; }
+    int takeCapsLockReleases() override { return std::exchange(capsReleases, 0); }
+    void setBarVisible(bool visible) override { barVisible = visible; }
+    void typeText(std::string_view bytes, CodePage codePage) override { typed.push_back({std::string(bytes), codePage}); }
+
+    std::string allTyped() const {
+        std::string s;
+        for (const auto& t : typed)
+            s += t.bytes;
+        return s;
+    }
+
+    std::map<int, int> registered; // id -> entry
+    std::vector<std::string> log;
+    std::vector<Typed> typed;
+    bool capsHeld = false;
+    bool capsOn = false;
+    int capsReleases = 0;
+    bool barVisible = true;
+
+private:
+    int m_nextId = 0xC000; // the first identifier of a Windows global atom, as the key ids are
+};
+
+} // namespace imvara

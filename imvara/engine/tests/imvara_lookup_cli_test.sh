@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# imvara-lookup shows pages as the bar would, answers reverse lookups, and reads a chosen word file.
+set -euo pipefail
+tool=$1
+fail() { echo "FAIL: $*" >&2; exit 1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+first=$("$tool" pages a)
+[[ $first == " 1.啊 2.阿 3.吖 4.呵 5.腌 6.嗄 7.锕 8.錒 " ]] || fail "first page of a: '$first'"
+[[ $("$tool" pages a --pages 3 | wc -l) == 3 ]] || fail "three pages of a"
+[[ $("$tool" pages zhong | head -c 6) == " 1.中" ]] || fail "zhong"
+[[ -z $("$tool" pages qqqqqqqqqqqqqqq) ]] || fail "13+ letters found something"
+
+codes=$("$tool" reverse 行)
+grep -qx hang <<<"$codes" && grep -qx xing <<<"$codes" || fail "reverse 行: $codes"
+
+printf '\r\nhang %s' "$(printf '我的行' | iconv -t GBK)" >"$tmp/word.bin"
+last=$("$tool" pages hang --pages 50 --word-bin "$tmp/word.bin" | tail -n1)
+[[ $last == *".我的行 " ]] || fail "user word not last: '$last'"
+[[ $("$tool" reverse 我的行 --word-bin "$tmp/word.bin") == hang ]] || fail "reverse of a user word"
+
+"$tool" stats | grep -q '^lines: ' || fail "stats"
+if "$tool" pages ABC 2>/dev/null; then fail "uppercase composition accepted"; fi
+if "$tool" 2>/dev/null; then fail "no command accepted"; fi
+echo "imvara-lookup: 8 passed, 0 failed"
