@@ -90,7 +90,7 @@ std::vector<std::string_view> splitWords(std::string_view list) {
 
 // SplitMix64: the same sequence on every compiler and library, unlike std:: distributions.
 class Rng {
-  public:
+public:
     explicit Rng(std::uint64_t seed) : m_state(seed) {}
 
     std::uint64_t next() {
@@ -102,14 +102,14 @@ class Rng {
     std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
     bool chance(unsigned percent) { return below(100) < percent; }
 
-  private:
+private:
     std::uint64_t m_state;
 };
 
 // Builds prose from the word lists: clauses of subject, adverb, verb and object joined by Chinese
 // punctuation, with dates, figures, ASCII terms and the odd traditional phrase mixed in.
 class TextGenerator {
-  public:
+public:
     explicit TextGenerator(std::uint64_t seed)
         : m_rng(seed), m_subjects(splitWords(kSubjects)), m_adverbs(splitWords(kAdverbs)),
           m_verbs(splitWords(kVerbs)), m_objects(splitWords(kObjects)), m_adjectives(splitWords(kAdjectives)),
@@ -144,7 +144,7 @@ class TextGenerator {
         return p;
     }
 
-  private:
+private:
     std::string_view pick(const std::vector<std::string_view>& words) {
         return words[m_rng.below(words.size())];
     }
@@ -337,7 +337,7 @@ void add(std::vector<Entry>& entries, const char* name, const char* input, std::
 
 // Passes every run on to the reporter the --benchmark_format flag asked for, and keeps a copy.
 class CollectingReporter : public benchmark::BenchmarkReporter {
-  public:
+public:
     explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> inner)
         : m_inner(std::move(inner)) {}
 
@@ -371,7 +371,7 @@ class CollectingReporter : public benchmark::BenchmarkReporter {
         return sum / count;
     }
 
-  private:
+private:
     std::unique_ptr<benchmark::BenchmarkReporter> m_inner;
     std::vector<Run> m_runs;
 };
@@ -435,7 +435,8 @@ void printSummary(std::FILE* out, const CollectingReporter& reporter, const std:
         std::fprintf(out, "%-22s %-6s %10.1f %12.1f\n", e.name.c_str(), e.input.c_str(),
                      static_cast<double>(e.bytes) / it->second / 1e6, it->second * 1e3);
     }
-    std::fprintf(out, "(MB = 10^6 bytes of that row's input, CPU time, median of the repetitions)\n\n");
+    std::fprintf(
+        out, "(MB = 10^6 bytes of that row's input; CPU time, the median where there were repetitions)\n\n");
 
     // Both sides convert the same text, one as GBK and one as UTF-8, so the ratio is taken on time per
     // pass: a ratio of bytes per second would favour the side whose encoding is longer.
@@ -532,8 +533,9 @@ int main(int argc, char** argv) {
     add(entries, "gbkToUtf8", "GBK", gbk.size(), [&] { return aquine::codec::gbkToUtf8(gbk); });
     add(entries, "utf8ToGbk", "UTF-8", utf8.size(), [&] { return aquine::codec::utf8ToGbk(utf8); });
 
-    // Defaults chosen for a stable figure in well under two minutes on two cores; flags given on the
-    // command line come later and so win.
+    // Defaults for a figure stable to a few per cent in under two minutes on two cores (a pass of OpenCC
+    // over the text takes seconds, so three repetitions of one pass each); flags given on the command
+    // line come later and so win.
     std::vector<char*> args{argv[0]};
     std::string defaults[] = {"--benchmark_min_time=1", "--benchmark_repetitions=3",
                               "--benchmark_display_aggregates_only=true", "--benchmark_time_unit=ms"};

@@ -26,6 +26,11 @@ TEST(TextConvert, CodePages) {
     EXPECT_EQ(ToShiftJis(G("发")), "\x94\xAD"); // 發 in its Japanese form 発
 }
 
+TEST(TextConvert, BigFiveUsesTheFormsItHolds) {
+    // OpenCC writes 爲 and 麪, which Big5 lacks; Big5 text has 為 and 麵.
+    EXPECT_EQ(ToBig5(G("因为面条")), "\xA6\x5D\xAC\xB0\xC4\xD1\xB1\xF8");
+}
+
 TEST(TextConvert, AsciiPassesEveryOperationInPlace) {
     std::string ascii;
     for (int c = 0; c < 0x80; ++c)
