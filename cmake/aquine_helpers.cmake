@@ -34,10 +34,11 @@ function(aquine_test)
     set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT 300)
 endfunction()
 
-# aquine_system_test(NAME name COMMAND ...): runs under its own Xvfb server through tests/system/with_x.sh.
+# aquine_system_test(NAME name COMMAND ... [ENV VAR=value ...]): runs under its own Xvfb server through
+# tests/system/with_x.sh.
 function(aquine_system_test)
-    cmake_parse_arguments(T "" "NAME" "COMMAND" ${ARGN})
+    cmake_parse_arguments(T "" "NAME" "COMMAND;ENV" ${ARGN})
     add_test(NAME ${T_NAME} COMMAND ${PROJECT_SOURCE_DIR}/tests/system/with_x.sh ${T_COMMAND})
     set_tests_properties(${T_NAME} PROPERTIES LABELS system TIMEOUT 300
-        ENVIRONMENT "AQUINE_BIN=${AQUINE_BIN_DIR};AQUINE_ARTEFACTS=${CMAKE_BINARY_DIR}/artefacts")
+        ENVIRONMENT "AQUINE_BIN=${AQUINE_BIN_DIR};AQUINE_ARTEFACTS=${CMAKE_BINARY_DIR}/artefacts;${T_ENV}")
 endfunction()

@@ -53,10 +53,13 @@ private:
     QColor m_color;
 };
 
+// The system's texts break lines with CR LF; Qt's labels want LF alone.
+QString forDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
 } // namespace
 
 Prompter::Button QtPrompter::message(const QString& text, const QString& title, Icon icon, Buttons buttons) {
-    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(qtIcon(icon), title, forDisplay(text), QMessageBox::NoButton, m_parent);
     QPushButton* ok = nullptr;
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
@@ -91,7 +94,7 @@ Prompter::Button QtPrompter::message(const QString& text, const QString& title, 
 Prompter::InputAnswer QtPrompter::input(const QString& prompt, const QString& title, const QString& initialText) {
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(forDisplay(prompt));
     dialog.setTextValue(initialText);
     dialog.setOkButtonText(QStringLiteral("确定"));
     dialog.setCancelButtonText(QStringLiteral("取消"));

@@ -1,0 +1,48 @@
+// imvara: the full-pinyin input method. Starts its bar, joins the user's words to the built-in table,
+// claims its keys, and types into whatever window has the focus.
+#include "app_setup.h"
+#include "bar_window.h"
+#include "code_table.h"
+#include "program_dir.h"
+#include "qt_prompter.h"
+#include "session.h"
+#include "x11_keyboard.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    aquine::setUpApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto keyboard = imvara::X11Keyboard::open();
+    if (!keyboard)
+        return 1;
+
+    const std::filesystem::path dir = aquine::programDirectory();
+    imvara::LookupText lookup(imvara::CodeTable(), "");
+    const imvara::QtTextMeasure measure(imvara::barFont());
+    imvara::Session session(*keyboard, measure, lookup);
+    aquine::QtPrompter prompter;
+    imvara::BarWindow bar(session, lookup, dir, prompter);
+
+    // Start-up order: place the bar, build the lookup text, claim the keys.
+    bar.placeOn(QApplication::primaryScreen()->geometry());
+    lookup = imvara::LoadLookupText(imvara::CodeTable(), dir);
+    session.start();
+
+    keyboard->onHotKey = [&](int id) {
+        session.OnHotKey(id);
+        bar.refresh();
+    };
+    keyboard->onBarVisible = [&](bool visible) { bar.setVisible(visible); };
+    keyboard->onCapsLockReleased = [&] {
+        session.capsWatcherTick();
+        bar.refresh();
+    };
+    session.capsWatcherTick(); // reads the keyboard's Caps Lock once
+    bar.refresh();
+    bar.show();
+    return app.exec();
+}

@@ -1,0 +1,367 @@
+// X11 key capture and typing for the input method.
+#include "x11_keyboard.h"
+
+#include "gbk_codec.h"
+
+#include <QSocketNotifier>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <cstdio>
+#include <iconv.h>
+#include <vector>
+
+namespace imvara {
+
+namespace {
+
+// The spare keycodes go back to nothing this long after the last character typed: long enough for
+// every application to have read the keys, short enough that the keymap looks untouched.
+constexpr int kRestoreDelayMs = 2000;
+
+// A key another program holds is simply not captured; the default Xlib handler would end the program.
+int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+KeySym keysymOfVirtualKey(int vk) {
+    if (vk >= 0x41 && vk <= 0x5A)
+        return XK_a + (vk - 0x41);
+    if (vk >= 0x30 && vk <= 0x39)
+        return XK_0 + (vk - 0x30);
+    switch (vk) {
+    case 0x08: return XK_BackSpace;
+    case 0x20: return XK_space;
+    case 0x21: return XK_Prior;
+    case 0x22: return XK_Next;
+    default: return NoSymbol;
+    }
+}
+
+KeySym keysymOfCodePoint(char32_t cp) {
+    switch (cp) {
+    case U'\t': return XK_Tab;
+    case U'\r':
+    case U'\n': return XK_Return;
+    default: break;
+    }
+    if (cp < 0x20 || cp == 0x7F)
+        return NoSymbol;
+    if (cp < 0x100)
+        return cp; // Latin-1 keysyms are the code points
+    return 0x01000000 | cp;
+}
+
+std::u32string viaIconv(std::string_view bytes, const char* codePage) {
+    std::u32string out;
+    iconv_t cd = iconv_open("UTF-32LE", codePage);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return out;
+    std::vector<char32_t> buffer(bytes.size() + 1);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* outPtr = reinterpret_cast<char*>(buffer.data());
+        std::size_t outLeft = buffer.size() * sizeof(char32_t);
+        const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer.data(), static_cast<std::size_t>(reinterpret_cast<char32_t*>(outPtr) - buffer.data()));
+        if (r == static_cast<std::size_t>(-1)) {
+            // A byte the code page cannot read: skip it rather than type something else.
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+std::u32string decodeForTyping(std::string_view bytes, CodePage codePage) {
+    switch (codePage) {
+    case CodePage::Big5: return viaIconv(bytes, "CP950");
+    case CodePage::ShiftJis: return viaIconv(bytes, "CP932");
+    case CodePage::Gbk: break;
+    }
+    const std::u16string utf16 = aquine::codec::gbkToUtf16(bytes);
+    std::u32string out;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t c = utf16[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size()) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::unique_ptr<X11Keyboard> X11Keyboard::open() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "imvara: cannot open the X display\n");
+        return nullptr;
+    }
+    int event, error, major = 2, minor = 2, opcode;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        std::fprintf(stderr, "imvara: the X server has no XTest extension\n");
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    major = 2;
+    minor = 2;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error) ||
+        XIQueryVersion(display, &major, &minor) != Success) {
+        std::fprintf(stderr, "imvara: the X server has no XInput 2\n");
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    return std::unique_ptr<X11Keyboard>(new X11Keyboard(display, opcode));
+}
+
+X11Keyboard::X11Keyboard(Display* display, int xiOpcode) : m_display(display), m_xiOpcode(xiOpcode) {
+    XSetErrorHandler(ignoreXErrors);
+    const Window root = DefaultRootWindow(m_display);
+
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
+    XISelectEvents(m_display, root, &mask, 1);
+
+    m_capsKeycode = XKeysymToKeycode(m_display, XK_Caps_Lock);
+    m_shiftKeycodes[0] = XKeysymToKeycode(m_display, XK_Shift_L);
+    m_shiftKeycodes[1] = XKeysymToKeycode(m_display, XK_Shift_R);
+
+    // Num Lock's modifier bit varies between keymaps; hot keys must work with it on.
+    if (XModifierKeymap* map = XGetModifierMapping(m_display)) {
+        const KeyCode numLock = XKeysymToKeycode(m_display, XK_Num_Lock);
+        for (int mod = 0; mod < 8; ++mod)
+            for (int k = 0; k < map->max_keypermod; ++k)
+                if (numLock && map->modifiermap[mod * map->max_keypermod + k] == numLock)
+                    m_numLockMask = 1u << mod;
+        XFreeModifiermap(map);
+    }
+
+    // Keycodes with no symbol at all are free to bind while typing.
+    int minKeycode = 8, maxKeycode = 255;
+    XDisplayKeycodes(m_display, &minKeycode, &maxKeycode);
+    std::vector<int> spare;
+    if (KeySym* syms = XGetKeyboardMapping(m_display, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
+                                           &m_keysymsPerKeycode)) {
+        for (int kc = minKeycode; kc <= maxKeycode; ++kc) {
+            bool unused = true;
+            for (int s = 0; s < m_keysymsPerKeycode; ++s)
+                unused = unused && syms[(kc - minKeycode) * m_keysymsPerKeycode + s] == NoSymbol;
+            if (unused)
+                spare.push_back(kc);
+        }
+        XFree(syms);
+    }
+    m_spareKeys = std::make_unique<SpareKeyPool>(std::move(spare));
+
+    XSync(m_display, False);
+    m_notifier = new QSocketNotifier(ConnectionNumber(m_display), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11Keyboard::readEvents);
+    m_restoreTimer.setSingleShot(true);
+    m_restoreTimer.setInterval(kRestoreDelayMs);
+    connect(&m_restoreTimer, &QTimer::timeout, this, &X11Keyboard::restoreSpareKeys);
+}
+
+X11Keyboard::~X11Keyboard() {
+    restoreSpareKeys();
+    XCloseDisplay(m_display);
+}
+
+void X11Keyboard::readEvents() {
+    // Xlib may already hold events read during a round trip, so drain its queue, not just the socket.
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        handle(event);
+    }
+}
+
+void X11Keyboard::handle(XEvent& event) {
+    if (event.type == KeyPress) {
+        // The grab froze the keyboard: let it go at once, so that what we type and the keys that follow
+        // reach the focused window, in order.
+        releaseKeyboard();
+        const unsigned base = event.xkey.state & ~(LockMask | m_numLockMask);
+        for (const auto& [id, grab] : m_grabs) {
+            if (grab.keycode == static_cast<int>(event.xkey.keycode) && grab.modifiers == base) {
+                if (onHotKey)
+                    onHotKey(id);
+                break;
+            }
+        }
+        return;
+    }
+    if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode &&
+        XGetEventData(m_display, &event.xcookie)) {
+        if (event.xcookie.evtype == XI_RawKeyPress || event.xcookie.evtype == XI_RawKeyRelease) {
+            const auto* raw = static_cast<XIRawEvent*>(event.xcookie.data);
+            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress);
+        }
+        XFreeEventData(m_display, &event.xcookie);
+    }
+}
+
+void X11Keyboard::handleRawKey(int keycode, bool press) {
+    const bool shift = keycode == m_shiftKeycodes[0] || keycode == m_shiftKeycodes[1];
+    if (press) {
+        // Shift alone: pressed and released with no other key in between.
+        m_shiftAlone = shift;
+        if (keycode == m_capsKeycode)
+            m_capsHeld = true;
+        return;
+    }
+    // A release counts only after its press: some senders release a lock key twice.
+    if (keycode == m_capsKeycode && m_capsHeld) {
+        m_capsHeld = false;
+        ++m_capsReleases;
+        if (onCapsLockReleased)
+            onCapsLockReleased();
+    }
+    if (shift && m_shiftAlone) {
+        m_shiftAlone = false;
+        if (m_shiftAloneId >= 0 && onHotKey)
+            onHotKey(m_shiftAloneId);
+    }
+}
+
+void X11Keyboard::scheduleRead() {
+    // A round trip may have moved events into Xlib's queue, where the socket notifier cannot see them.
+    QMetaObject::invokeMethod(this, &X11Keyboard::readEvents, Qt::QueuedConnection);
+}
+
+void X11Keyboard::releaseKeyboard() {
+    XUngrabKeyboard(m_display, CurrentTime);
+    XAllowEvents(m_display, AsyncKeyboard, CurrentTime);
+    XFlush(m_display);
+}
+
+void X11Keyboard::grabKey(const Grab& grab, bool on) {
+    const Window root = DefaultRootWindow(m_display);
+    // The same key whatever lock is on: none, Caps Lock, Num Lock, both.
+    const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
+    for (unsigned lock : locks) {
+        if (on)
+            XGrabKey(m_display, grab.keycode, grab.modifiers | lock, root, False, GrabModeAsync, GrabModeSync);
+        else
+            XUngrabKey(m_display, grab.keycode, grab.modifiers | lock, root);
+    }
+}
+
+int X11Keyboard::registerHotKey(int, int virtualKey, int modifiers) {
+    const int id = m_nextId++;
+    if (virtualKey == 0) {
+        // Shift alone is watched, not grabbed: grabbing Shift would take it from Shift+letter.
+        m_shiftAloneId = id;
+        return id;
+    }
+    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+    if (keycode == 0)
+        return id;
+    unsigned mods = 0;
+    if (modifiers & 4)
+        mods |= ShiftMask;
+    if (modifiers & 2)
+        mods |= ControlMask;
+    if (modifiers & 1)
+        mods |= Mod1Mask;
+    const Grab grab{keycode, mods};
+    grabKey(grab, true);
+    XSync(m_display, False);
+    scheduleRead();
+    m_grabs[id] = grab;
+    return id;
+}
+
+void X11Keyboard::unregisterHotKey(int id) {
+    if (id == m_shiftAloneId) {
+        m_shiftAloneId = -1;
+        return;
+    }
+    const auto found = m_grabs.find(id);
+    if (found == m_grabs.end())
+        return;
+    grabKey(found->second, false);
+    XSync(m_display, False);
+    scheduleRead();
+    m_grabs.erase(found);
+}
+
+void X11Keyboard::synthesizeKey(int virtualKey) {
+    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+    if (keycode == 0)
+        return;
+    releaseKeyboard();
+    // The key that asked for this is usually still down. A press of a key already down on the same
+    // device (another XTest client, say) would only count as a repeat, so release it first.
+    char keys[32];
+    XQueryKeymap(m_display, keys);
+    if (keys[keycode / 8] & (1 << (keycode % 8)))
+        XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
+    XTestFakeKeyEvent(m_display, keycode, True, CurrentTime);
+    XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
+    XSync(m_display, False);
+    scheduleRead();
+}
+
+bool X11Keyboard::capsLockHeld() { return m_capsHeld; }
+
+bool X11Keyboard::capsLockOn() {
+    XkbStateRec state;
+    const bool ok = XkbGetState(m_display, XkbUseCoreKbd, &state) == Success;
+    scheduleRead();
+    return ok && (state.locked_mods & LockMask) != 0;
+}
+
+int X11Keyboard::takeCapsLockReleases() {
+    const int n = m_capsReleases;
+    m_capsReleases = 0;
+    return n;
+}
+
+void X11Keyboard::setBarVisible(bool visible) {
+    if (onBarVisible)
+        onBarVisible(visible);
+}
+
+void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
+    releaseKeyboard();
+    for (char32_t cp : decodeForTyping(bytes, codePage))
+        typeCodePoint(cp);
+    XFlush(m_display);
+    m_restoreTimer.start();
+}
+
+void X11Keyboard::typeCodePoint(char32_t cp) {
+    const KeySym keysym = keysymOfCodePoint(cp);
+    if (keysym == NoSymbol)
+        return;
+    const auto slot = m_spareKeys->assign(static_cast<std::uint32_t>(keysym));
+    if (!slot)
+        return;
+    if (slot->rebind) {
+        // Every column holds the character, so Shift or Caps Lock cannot change what arrives.
+        std::vector<KeySym> syms(static_cast<std::size_t>(m_keysymsPerKeycode), keysym);
+        XChangeKeyboardMapping(m_display, slot->keycode, m_keysymsPerKeycode, syms.data(), 1);
+    }
+    XTestFakeKeyEvent(m_display, static_cast<unsigned>(slot->keycode), True, CurrentTime);
+    XTestFakeKeyEvent(m_display, static_cast<unsigned>(slot->keycode), False, CurrentTime);
+}
+
+void X11Keyboard::restoreSpareKeys() {
+    const std::vector<int> bound = m_spareKeys->takeBound();
+    if (bound.empty())
+        return;
+    std::vector<KeySym> none(static_cast<std::size_t>(m_keysymsPerKeycode), NoSymbol);
+    for (int keycode : bound)
+        XChangeKeyboardMapping(m_display, keycode, m_keysymsPerKeycode, none.data(), 1);
+    XFlush(m_display);
+}
+
+} // namespace imvara

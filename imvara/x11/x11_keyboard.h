@@ -1,0 +1,83 @@
+// The input method's keyboard on X11: the hot keys are passive grabs on the root window, Shift alone
+// and Caps Lock are read from XInput2 raw key events (which arrive whatever is grabbed), and text is
+// typed into the focused window through XTest with spare keycodes bound to each character.
+#pragma once
+
+#include "keyboard.h"
+#include "spare_key_pool.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QSocketNotifier;
+typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
+
+namespace imvara {
+
+class X11Keyboard : public QObject, public Keyboard {
+    Q_OBJECT
+
+public:
+    // A keyboard on the display named by $DISPLAY, or nothing (with the reason on stderr) when there is
+    // no X server or it lacks XTest or XInput 2.
+    static std::unique_ptr<X11Keyboard> open();
+    ~X11Keyboard() override;
+
+    // Called with the identifier of a hot key that was pressed.
+    std::function<void(int id)> onHotKey;
+    // Called when the session shows or hides the bar.
+    std::function<void(bool visible)> onBarVisible;
+    // Called after each Caps Lock release, so the watcher runs when something can have changed.
+    std::function<void()> onCapsLockReleased;
+
+    int registerHotKey(int entry, int virtualKey, int modifiers) override;
+    void unregisterHotKey(int id) override;
+    void synthesizeKey(int virtualKey) override;
+    bool capsLockHeld() override;
+    bool capsLockOn() override;
+    int takeCapsLockReleases() override;
+    void setBarVisible(bool visible) override;
+    void typeText(std::string_view bytes, CodePage codePage) override;
+
+private:
+    struct Grab {
+        int keycode;
+        unsigned modifiers;
+    };
+
+    X11Keyboard(Display* display, int xiOpcode);
+    void readEvents();
+    void handle(XEvent& event);
+    void handleRawKey(int keycode, bool press);
+    void grabKey(const Grab& grab, bool on);
+    void releaseKeyboard();
+    void scheduleRead();
+    void typeCodePoint(char32_t cp);
+    void restoreSpareKeys();
+
+    Display* m_display;
+    int m_xiOpcode;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer m_restoreTimer;
+    unsigned m_numLockMask = 0;
+    int m_capsKeycode = 0;
+    int m_shiftKeycodes[2] = {0, 0};
+    int m_keysymsPerKeycode = 1;
+    std::unique_ptr<SpareKeyPool> m_spareKeys;
+
+    int m_nextId = 0xC000;
+    std::map<int, Grab> m_grabs; // hot-key id -> grabbed key
+    int m_shiftAloneId = -1;
+    bool m_shiftAlone = false;
+    bool m_capsHeld = false;
+    int m_capsReleases = 0;
+};
+
+// Code points of the bytes the session types, read in their code page.
+std::u32string decodeForTyping(std::string_view bytes, CodePage codePage);
+
+} // namespace imvara
