@@ -15,6 +15,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace imvara {
 
 namespace {
@@ -186,6 +188,9 @@ template <class W, class... Args> void BarWindow::openWindow(QPointer<QWidget>& 
     if (!window) {
         window = new W(this, std::forward<Args>(args)...);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        // Just above the bar, which stays on top and would otherwise cover the window's buttons.
+        const QRect bar = frameGeometry();
+        window->move(bar.center().x() - window->width() / 2, std::max(0, bar.top() - window->height() - 40));
     }
     window->show();
     window->raise();
