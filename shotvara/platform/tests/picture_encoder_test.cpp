@@ -1,0 +1,106 @@
+// The encoder writes real PNG, GIF and JPEG files: checked by their magic bytes and by decoding them with
+// Qt's own readers, a second implementation.
+#include "picture_encoder.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace shotvara;
+
+namespace {
+
+// Every pixel a different colour: a shifted or mirrored copy cannot pass for the original.
+QImage uniquePixels(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x & 255, y & 255, ((x >> 8) << 4 | (y >> 8)) ^ 0x5A));
+    return image;
+}
+
+// Flat blocks of a few colours, like a dialog or a text page.
+QImage flatBlocks(int w, int h) {
+    static const QRgb colours[] = {qRgb(255, 0, 0),     qRgb(0, 128, 0), qRgb(0, 0, 255),
+                                   qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(250, 200, 30),
+                                   qRgb(128, 128, 128)};
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, colours[(x / 13 + 3 * (y / 9)) % 7]);
+    return image;
+}
+
+std::string encoded(const QImage& image, PictureFormat format) {
+    auto result = encodePicture(image, format);
+    if (auto* error = std::get_if<EncodeError>(&result))
+        ADD_FAILURE() << error->message;
+    return std::get_if<std::string>(&result) ? std::get<std::string>(result) : std::string();
+}
+
+QImage decoded(const std::string& bytes, const char* format) {
+    QImage image;
+    EXPECT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                   static_cast<int>(bytes.size()), format));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Largest and mean difference of any colour channel.
+std::pair<int, double> difference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                largest = std::max(largest, std::abs(d));
+                total += std::abs(d);
+            }
+        }
+    return {largest, total / (3.0 * a.width() * a.height())};
+}
+
+} // namespace
+
+TEST(PictureEncoder, PngKeepsEveryPixel) {
+    for (const QImage& picture : {uniquePixels(300, 280), flatBlocks(97, 61), uniquePixels(1, 1)}) {
+        const std::string png = encoded(picture, PictureFormat::Png);
+        ASSERT_TRUE(png.starts_with("\x89PNG\r\n\x1a\n"));
+        const QImage back = decoded(png, "PNG");
+        ASSERT_EQ(back.size(), picture.size());
+        EXPECT_EQ(back, picture);
+    }
+}
+
+TEST(PictureEncoder, SamePictureGivesSameBytes) {
+    const QImage picture = uniquePixels(64, 48);
+    EXPECT_EQ(encoded(picture, PictureFormat::Png), encoded(picture, PictureFormat::Png));
+    EXPECT_EQ(encoded(picture, PictureFormat::Gif), encoded(picture, PictureFormat::Gif));
+}
+
+TEST(PictureEncoder, GifOfFewColoursIsExact) {
+    const QImage picture = flatBlocks(211, 133);
+    const std::string gif = encoded(picture, PictureFormat::Gif);
+    ASSERT_TRUE(gif.starts_with("GIF89a") || gif.starts_with("GIF87a"));
+    const QImage back = decoded(gif, "GIF");
+    ASSERT_EQ(back.size(), picture.size());
+    EXPECT_EQ(back, picture);
+}
+
+TEST(PictureEncoder, GifOfManyColoursIsAFaithfulPalettePicture) {
+    const QImage picture = uniquePixels(256, 200);
+    const QImage back = decoded(encoded(picture, PictureFormat::Gif), "GIF");
+    ASSERT_EQ(back.size(), picture.size());
+    const auto [largest, mean] = difference(picture, back);
+    EXPECT_LT(mean, 6.0);
+    EXPECT_LT(largest, 64);
+}
+
+TEST(PictureEncoder, JpegIsCloseToThePicture) {
+    for (const QImage& picture : {uniquePixels(320, 240), flatBlocks(160, 90)}) {
+        const std::string jpeg = encoded(picture, PictureFormat::Jpeg);
+        ASSERT_TRUE(jpeg.starts_with("\xFF\xD8\xFF"));
+        const QImage back = decoded(jpeg, "JPEG");
+        ASSERT_EQ(back.size(), picture.size());
+        EXPECT_LT(difference(picture, back).second, 4.0);
+    }
+}

@@ -1,0 +1,76 @@
+// Save flow of the result window.
+#include "save_picture.h"
+
+#include "file_io.h"
+#include "picture_encoder.h"
+#include "save_target.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace shotvara {
+
+namespace {
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where the first save of a run starts: the user's pictures folder, else home (the working directory of
+// whoever started us means nothing to the user).
+QString firstDirectory() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+} // namespace
+
+bool PictureSaver::saveAs(const QImage& picture) {
+    aquine::Prompter::FileRequest request;
+    request.title = fromUtf8(kSaveDialogTitle);
+    request.filter = fromUtf8(kSaveFilter);
+    request.initialFilter = m_lastRow;
+    // A ready name, so Enter alone saves; it has no extension, so it takes the chosen row's.
+    const QString directory = m_lastDirectory.isEmpty() ? firstDirectory() : m_lastDirectory;
+    request.initialName = directory + QStringLiteral("/截图_") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    const auto answer = m_prompter.saveFile(request);
+    if (!answer)
+        return false;
+
+    const auto target = saveTarget(answer->path.toStdString(), answer->filterIndex);
+    if (!target)
+        return false;
+    const QString path = QString::fromStdString(target->path);
+    // The dialog asked about replacing the name it returned; a name we completed was never shown.
+    if (path != answer->path && QFileInfo::exists(path)) {
+        const auto replace = m_prompter.message(
+            QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()),
+            QStringLiteral("确认另存为"), aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::YesNo);
+        if (replace != aquine::Prompter::Button::Yes)
+            return false;
+    }
+    m_lastDirectory = QFileInfo(path).absolutePath();
+    m_lastRow = rowOfFormat(target->format);
+
+    auto encoded = encodePicture(picture, target->format);
+    aquine::IoResult written;
+    if (auto* error = std::get_if<EncodeError>(&encoded))
+        written = aquine::IoResult::failure(error->message);
+    else
+        written = aquine::writeFileAtomically(QFile::encodeName(path).toStdString(),
+                                              std::get<std::string>(encoded));
+    if (!written) {
+        m_prompter.message(QStringLiteral("保存文件失败！\n%1\n%2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(written.error)),
+                           QStringLiteral("错误"), aquine::Prompter::Icon::Error,
+                           aquine::Prompter::Buttons::Ok);
+        return false;
+    }
+    return true;
+}
+
+} // namespace shotvara

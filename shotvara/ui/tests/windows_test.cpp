@@ -1,0 +1,198 @@
+// The two windows driven offscreen: result layout, clicks that select nothing, menus, the save flow's
+// prompts and failures, copy. The whole program on a real X server is in tests/system/.
+#include "save_target.h"
+#include "scripted_prompter.h"
+#include "shot_controller.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace shotvara;
+
+namespace {
+
+ScreenPicture testPicture() {
+    QImage image(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x & 255, y & 255, (x >> 8) * 40 + (y >> 8) * 80));
+    return {image, QRect(0, 0, 640, 480)};
+}
+
+void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+void drag(QWidget* w, QPoint from, QPoint to) {
+    mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    mouse(w, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+    mouse(w, QEvent::MouseMove, to, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+QLabel* canvasOf(ResultWindow* w) {
+    return w->findChild<QLabel*>(QStringLiteral("画板1"));
+}
+
+} // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dragShowsTheSelectionInTheResultWindow() {
+        aquine::ScriptedPrompter prompter;
+        ShotController shot(QRect(0, 0, 640, 480), prompter);
+        const ScreenPicture picture = testPicture();
+        shot.start(picture);
+        CaptureWindow& capture = shot.captureWindow();
+        QVERIFY(capture.isVisible());
+        QCOMPARE(capture.cursor().shape(), Qt::CrossCursor);
+        ResultWindow* result = shot.resultWindow();
+        QVERIFY(result && !result->isVisible());
+
+        drag(&capture, {100, 50}, {400, 250});
+        QVERIFY(!capture.isVisible());
+        QVERIFY(result->isVisible());
+        QCOMPARE(result->picture(), picture.image.copy(100, 50, 300, 200));
+        QCOMPARE(result->size(), QSize(324, 305));
+        QCOMPARE(canvasOf(result)->geometry(), QRect(4, 40, 300, 200));
+
+        // The user resizes the window: the canvas stays as it is.
+        result->resize(700, 600);
+        QCOMPARE(canvasOf(result)->geometry(), QRect(4, 40, 300, 200));
+    }
+
+    void clicksAndMovesWithoutAPressSelectNothing() {
+        aquine::ScriptedPrompter prompter;
+        ShotController shot(QRect(0, 0, 640, 480), prompter);
+        shot.start(testPicture());
+        CaptureWindow& capture = shot.captureWindow();
+        mouse(&capture, QEvent::MouseMove, {300, 300}, Qt::NoButton);
+        mouse(&capture, QEvent::MouseButtonPress, {50, 60}, Qt::LeftButton);
+        mouse(&capture, QEvent::MouseButtonRelease, {50, 60}, Qt::NoButton);
+        drag(&capture, {50, 60}, {250, 60});
+        QVERIFY(capture.isVisible());
+        QVERIFY(!shot.resultWindow()->isVisible());
+        QVERIFY(!shot.resultWindow()->hasPicture());
+    }
+
+    void menuAndToolbarCarryTheirTexts() {
+        aquine::ScriptedPrompter prompter;
+        ResultWindow window(prompter);
+        QCOMPARE(window.windowTitle(), QStringLiteral("截图"));
+        const auto menus = window.menuBar()->actions();
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus[0]->text(), QStringLiteral("文件(&F)"));
+        QStringList items;
+        for (QAction* a : menus[0]->menu()->actions())
+            items << (a->isSeparator() ? QStringLiteral("-")
+                                       : a->text() + QLatin1Char('|') +
+                                             a->shortcut().toString(QKeySequence::PortableText));
+        QCOMPARE(items, (QStringList{"新建截图(&N)|Ctrl+N", "-", "另存为(&A)...|Ctrl+S", "-", "退出(&X)|"}));
+        QStringList buttons;
+        for (auto* b : window.findChildren<QToolButton*>())
+            if (!b->text().isEmpty() && b->iconSize() == QSize(24, 24) && !b->icon().isNull())
+                buttons << b->text();
+        QCOMPARE(buttons, (QStringList{"新建(&N)", "另存为(&S)"}));
+    }
+
+    void saveWritesTheChosenFormatWithItsExtension() {
+        QTemporaryDir dir;
+        aquine::ScriptedPrompter prompter;
+        ResultWindow window(prompter);
+        QImage picture = testPicture().image.copy(0, 0, 40, 30);
+        window.setPicture(picture);
+
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{dir.filePath("截图"), 1});
+        window.saveAs();
+        const auto& request = prompter.calls().last().file;
+        QCOMPARE(prompter.calls().last().title, QStringLiteral("另存为"));
+        QCOMPARE(request.filter, QString::fromUtf8(kSaveFilter.data(), kSaveFilter.size()));
+        QCOMPARE(request.initialFilter, 0);
+        QFile gif(dir.filePath("截图.gif"));
+        QVERIFY(gif.open(QIODevice::ReadOnly));
+        QVERIFY(gif.readAll().startsWith("GIF8"));
+
+        // The next save starts in that folder with that row; a typed extension wins over the row.
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{dir.filePath("b.png"), 1});
+        window.saveAs();
+        QCOMPARE(prompter.calls().last().file.initialFilter, 1);
+        QVERIFY(prompter.calls().last().file.initialName.startsWith(dir.path()));
+        QImage png(dir.filePath("b.png"), "PNG");
+        QCOMPARE(png.convertToFormat(QImage::Format_RGB32), picture);
+
+        // Cancelled: nothing is written and nothing else is asked.
+        prompter.answerSaveFile(std::nullopt);
+        window.saveAs();
+        QCOMPARE(prompter.pending(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    void completedNameNeverReplacesAFileUnasked() {
+        QTemporaryDir dir;
+        aquine::ScriptedPrompter prompter;
+        ResultWindow window(prompter);
+        window.setPicture(testPicture().image.copy(0, 0, 20, 20));
+        QFile old(dir.filePath("shot.jpg"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+        old.close();
+
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{dir.filePath("shot"), 2})
+            .answerMessage(aquine::Prompter::Button::No);
+        window.saveAs();
+        QCOMPARE(prompter.calls().last().title, QStringLiteral("确认另存为"));
+        QVERIFY(prompter.calls().last().text.startsWith(QStringLiteral("shot.jpg 已存在。")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("keep me"));
+        old.close();
+
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{dir.filePath("shot"), 2})
+            .answerMessage(aquine::Prompter::Button::Yes);
+        window.saveAs();
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QVERIFY(old.readAll().startsWith("\xFF\xD8\xFF"));
+    }
+
+    void failedWriteIsReported() {
+        QTemporaryDir dir;
+        aquine::ScriptedPrompter prompter;
+        ResultWindow window(prompter);
+        window.setPicture(testPicture().image.copy(0, 0, 20, 20));
+        const QString path = dir.filePath("no/such/folder/shot.png");
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{path, 0})
+            .answerMessage(aquine::Prompter::Button::Ok);
+        window.saveAs();
+        QCOMPARE(prompter.pending(), 0);
+        const auto& call = prompter.calls().last();
+        QCOMPARE(call.title, QStringLiteral("错误"));
+        QCOMPARE(call.icon, aquine::Prompter::Icon::Error);
+        QVERIFY(call.text.startsWith(QStringLiteral("保存文件失败！")));
+        QVERIFY(call.text.contains(path));
+    }
+
+    void ctrlCCopiesThePicture() {
+        aquine::ScriptedPrompter prompter;
+        ResultWindow window(prompter);
+        const QImage picture = testPicture().image.copy(5, 5, 30, 20);
+        window.setPicture(picture);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture);
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
