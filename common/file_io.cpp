@@ -27,6 +27,10 @@ mode_t currentUmask() {
 } // namespace
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& file) {
+    // A folder opens as a stream whose "size" is no size at all.
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        return std::nullopt;
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return std::nullopt;

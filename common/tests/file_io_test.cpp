@@ -35,6 +35,7 @@ TEST(FileIo, WritesExactBytesAndKeepsPermissions) {
 
 TEST(FileIo, MissingFilesAndFoldersAreReported) {
     EXPECT_FALSE(aquine::readFileBytes("/nonexistent/aquine/file").has_value());
+    EXPECT_FALSE(aquine::readFileBytes(fs::temp_directory_path()).has_value());
     const auto result = aquine::writeFileAtomically("/nonexistent/aquine/file", "x");
     EXPECT_FALSE(result);
     EXPECT_NE(result.error.find("/nonexistent/aquine/file"), std::string::npos);
