@@ -1,15 +1,24 @@
-// aquinepad: the notepad's entry point.
+// aquinepad: the notepad's entry point. One optional argument: a file whose text starts the document.
 #include "app_setup.h"
+#include "main_window.h"
+#include "program_dir.h"
+#include "skin_engine.h"
+#include "update_checker.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication app(argc, argv); // takes Qt's own options out of argv
     aquine::setUpApplication(app);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("无标题 - Aquine记事本"));
-    window.resize(640, 480);
+
+    aquinepad::InertSkinEngine skin;
+    aquinepad::InertUpdateChecker updates;
+    aquinepad::MainWindow window({nullptr, &skin, &updates, aquine::programDirectory()});
+    std::optional<std::string> file;
+    if (argc > 1)
+        file = aquine::gbkFromPath(argv[1]);
+    window.startUp(file);
     window.show();
+    window.checkForUpdatesAtStartup();
     return app.exec();
 }

@@ -1,0 +1,62 @@
+// Reading and writing the notepad's keys through the private-profile module.
+#include "settings.h"
+
+#include "gbk_codec.h"
+#include "ini_file.h"
+#include "numbers.h"
+#include "program_dir.h"
+
+#include <array>
+
+namespace aquinepad {
+
+namespace {
+
+constexpr std::array kNames = {
+    "屏幕_左边", "屏幕_顶边", "启动窗口_宽度", "启动窗口_高度", "色调", "透明度",
+    "阴影大小", "朗读速度", "皮肤", "aero", "输入法",
+};
+
+const std::string& section() {
+    static const std::string name = aquine::codec::utf8ToGbk("配置信息");
+    return name;
+}
+
+// The common file reader is not safe on a folder (it sizes its buffer from the folder's "length"), and
+// a folder where the settings file should be reads as no file at all.
+bool isFolder(const std::filesystem::path& file) {
+    std::error_code ec;
+    return std::filesystem::is_directory(file, ec);
+}
+
+} // namespace
+
+const std::string& settingName(SettingKey key) {
+    static const auto names = [] {
+        std::array<std::string, kNames.size()> gbk;
+        for (std::size_t i = 0; i < kNames.size(); ++i)
+            gbk[i] = aquine::codec::utf8ToGbk(kNames[i]);
+        return gbk;
+    }();
+    return names.at(static_cast<std::size_t>(key));
+}
+
+Settings Settings::inProgramDirectory(const std::filesystem::path& dir) {
+    return Settings(aquine::systemFile(dir, "\\配置.ini"));
+}
+
+std::string Settings::read(SettingKey key) const {
+    if (isFolder(m_file))
+        return {};
+    return aquine::ini::readKey(m_file, section(), settingName(key));
+}
+
+std::int64_t Settings::readInteger(SettingKey key) const { return aquine::toInteger(read(key)); }
+
+aquine::IoResult Settings::write(SettingKey key, std::string_view gbk) const {
+    if (isFolder(m_file))
+        return aquine::IoResult::failure(m_file.string() + " is a folder");
+    return aquine::ini::writeKey(m_file, section(), settingName(key), gbk);
+}
+
+} // namespace aquinepad

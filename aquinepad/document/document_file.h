@@ -1,0 +1,21 @@
+// Documents on disk are GBK bytes, kept byte for byte: reading decodes them losslessly into the editor,
+// writing encodes the editor's text back and replaces the file safely.
+#pragma once
+
+#include "document_text.h"
+#include "file_io.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace aquinepad {
+
+// Appends the file's text to the editor, piece by piece. False when the file cannot be read (absent,
+// a folder, no permission, a read error); the editor may then hold part of it.
+bool readDocumentFile(const std::filesystem::path& file, DocumentText& text);
+
+// Writes the text as GBK through a temporary file renamed over the target. A symbolic link is
+// followed, so the file it points to is updated and the link stays.
+aquine::IoResult writeDocumentFile(const std::filesystem::path& file, std::string_view utf8);
+
+} // namespace aquinepad

@@ -1,0 +1,117 @@
+// Documents on disk: piecewise decoding equals whole decoding, a large file arrives in pieces, and
+// symbolic links are kept.
+#include "document_file.h"
+#include "gbk_codec.h"
+#include "gbk_literal.h"
+#include "gbk_stream_decoder.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <unistd.h>
+
+using namespace aquinepad;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The editor's side of a load, held in a string.
+class StringText : public DocumentText {
+public:
+    void clearText() override { text.clear(); }
+    void reserveText(std::size_t n) override { reserved = n; }
+    void appendText(std::string_view utf8) override {
+        text.append(utf8);
+        ++pieces;
+    }
+    void finishLoading() override {}
+    std::string_view textView() override { return text; }
+    bool isModified() const override { return false; }
+    void setModified(bool) override {}
+
+    std::string text;
+    std::size_t reserved = 0;
+    int pieces = 0;
+};
+
+std::string randomBytes(std::mt19937& rng, std::size_t n) {
+    // Mostly GBK-like bytes: lead and trail ranges, digits for four-byte sequences, line breaks, NUL.
+    static const std::string alphabet = std::string("\x81\x82\xB0\xD6\xFE\x80\xFF\x30\x39\x40\x7F\xA1\r\n\0 a", 17);
+    std::string s(n, '\0');
+    std::uniform_int_distribution<int> pick(0, 3);
+    std::uniform_int_distribution<int> any(0, 255);
+    std::uniform_int_distribution<std::size_t> fromAlphabet(0, alphabet.size() - 1);
+    for (auto& c : s)
+        c = pick(rng) == 0 ? static_cast<char>(any(rng)) : alphabet[fromAlphabet(rng)];
+    return s;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "aquinepad-file-XXXXXX").string();
+        path = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    fs::path path;
+};
+
+std::string fileBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const fs::path& p, std::string_view bytes) {
+    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+TEST(GbkStreamDecoder, AnyCuttingGivesTheWholeDecoding) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 300; ++round) {
+        const std::string bytes = randomBytes(rng, std::uniform_int_distribution<std::size_t>(0, 300)(rng));
+        GbkStreamDecoder decoder;
+        std::string utf8;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 9)(rng);
+            decoder.feed(std::string_view(bytes).substr(at, n), utf8);
+            at += n;
+        }
+        decoder.finish(utf8);
+        ASSERT_EQ(utf8, aquine::codec::gbkToUtf8(bytes)) << "round " << round;
+    }
+}
+
+TEST(GbkStreamDecoder, ACharacterSplitAcrossPiecesIsKeptWhole) {
+    GbkStreamDecoder decoder;
+    std::string utf8;
+    decoder.feed("\xD6", utf8);             // lead byte of 中
+    decoder.feed("\xD0\x95\x32\x82", utf8); // its trail, then most of a four-byte sequence
+    decoder.feed("\x36\n", utf8);
+    decoder.finish(utf8);
+    EXPECT_EQ(utf8, "中" + aquine::codec::gbkToUtf8("\x95\x32\x82\x36") + "\n");
+}
+
+TEST(DocumentFile, ReadsLargeFilesInPiecesAndReservesForThem) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 600000; ++i)
+        bytes += G("中文 text\r\n");
+    writeBytes(dir.path / "big.txt", bytes);
+    StringText text;
+    ASSERT_TRUE(readDocumentFile(dir.path / "big.txt", text));
+    EXPECT_GT(text.pieces, 1);
+    EXPECT_GE(text.reserved, bytes.size());
+    EXPECT_EQ(aquine::codec::utf8ToGbk(text.text), bytes);
+}
+
+TEST(DocumentFile, SavingThroughALinkUpdatesTheFileItPointsTo) {
+    TempDir dir;
+    writeBytes(dir.path / "real.txt", "old");
+    fs::create_symlink(dir.path / "real.txt", dir.path / "link.txt");
+    ASSERT_TRUE(writeDocumentFile(dir.path / "link.txt", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.txt"));
+    EXPECT_EQ(fileBytes(dir.path / "real.txt"), "new");
+}

@@ -1,0 +1,153 @@
+// The main window itself: its menu bar as the user sees it, the status bar, the editor filling the
+// client area as the window changes size, the place taken from the settings, and the about window.
+#include "notepad_fixture.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace aquinepad;
+using namespace aquinepad::testing;
+
+namespace {
+
+// Runs action on the next modal dialog once it is shown.
+void whenModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        }
+    });
+    timer->start();
+}
+
+// One line per menu entry: indentation for depth, "---" for separators, the shortcut after a tab.
+void dump(const QMenu* menu, int depth, QStringList& out) {
+    for (const QAction* a : menu->actions()) {
+        QString line = QString(depth * 2, QLatin1Char(' '));
+        if (a->isSeparator()) {
+            out << line + QStringLiteral("---");
+            continue;
+        }
+        line += QLatin1Char('[') + a->text() + QLatin1Char(']');
+        if (!a->shortcut().isEmpty())
+            line += QLatin1Char('\t') + a->shortcut().toString();
+        out << line;
+        if (a->menu())
+            dump(a->menu(), depth + 1, out);
+    }
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menuBarAsTheUserSeesIt() {
+        Notepad pad;
+        QStringList top;
+        QStringList lines;
+        for (const QAction* a : pad.window->menuBar()->actions()) {
+            top << a->text();
+            dump(a->menu(), 0, lines);
+        }
+        QCOMPARE(top, (QStringList{"文件(&F)", "编辑(&E)", "寻找(&S)", "扩展(&E)", "分享文档", "配置/帮助(&H)"}));
+        const QString all = lines.join(QLatin1Char('\n'));
+        // Spot checks of what is easy to get wrong: trailing blanks, shortcuts, separators, submenus.
+        QVERIFY(all.startsWith(QStringLiteral("[新建(&N)]\tCtrl+N\n[打开(&O)]\tCtrl+O\n[保存(&S)]\tCtrl+S\n"
+                                              "[另存为(&A)]\n---\n[打印(&P)]\tCtrl+P\n---\n[退出(&X)   ]\n"
+                                              "[撤消(&U)]\tCtrl+Z\n---\n[剪切(&X)]\tCtrl+X\n")));
+        QVERIFY(all.contains(QStringLiteral("[查找上一个(&P)]\tShift+F3\n[查找下一个(&N)]\tF3\n")));
+        QVERIFY(all.contains(QStringLiteral("[简繁转换(&S)]\n  [文档由简体转繁体]\n  [文档由繁体转简体]\n")));
+        QVERIFY(all.contains(QStringLiteral("[Logo语言模式(&L)    ]\n[上传你的文档]\n")));
+        QVERIFY(all.contains(QStringLiteral("  [橙(白绿黑)   ]\n")));
+        QVERIFY(all.endsWith(QStringLiteral("[配置选项(&S)]\n[文件关联(&F)]\n  [关联.txt文件]\n  [取消关联]\n"
+                                            "[更新程序(&U)]\n---\n[关于记事本(&A)   ]")));
+        QCOMPARE(lines.size(), 60); // every item, separator and submenu entry
+    }
+
+    void statusBarAndEditorFillTheWindow() {
+        Notepad pad;
+        pad.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pad.window.get()));
+        QCOMPARE(pad.window->statusBar()->height(), 20);
+        const auto labels = pad.window->statusBar()->findChildren<QLabel*>();
+        QCOMPARE(labels.at(0)->text(), QStringLiteral("Aquine记事本v1.1"));
+        QVERIFY(labels.at(0)->width() >= 100);
+        QCOMPARE(labels.at(1)->text(), QStringLiteral("路径：新建文档"));
+        for (const QSize size : {QSize(794, 452), QSize(500, 300), QSize(1000, 700)}) {
+            pad.window->resize(size);
+            QTRY_COMPARE(pad.window->editor().width(), size.width());
+            const QRect editor = pad.window->editor().geometry();
+            QCOMPARE(editor.left(), 0);
+            QCOMPARE(editor.bottom() + 1 + 20, size.height());
+            QCOMPARE(editor.top(), pad.window->menuBar()->height());
+        }
+    }
+
+    void placeComesFromTheSettings() {
+        Notepad pad;
+        writeAll(pad.programDir.filePath(QStringLiteral("配置.ini")),
+                 bytes(G("[配置信息]\r\n屏幕_左边=120\r\n屏幕_顶边=80.9\r\n启动窗口_宽度=640\r\n启动窗口_高度=480\r\n")));
+        pad.window->startUp(std::nullopt);
+        QCOMPARE(pad.window->pos(), QPoint(120, 80));
+        QCOMPARE(pad.window->size(), QSize(640, 480));
+
+        Notepad empty; // no settings file: the design size rather than an invisible window
+        empty.window->startUp(std::nullopt);
+        QCOMPARE(empty.window->size(), QSize(794, 452));
+    }
+
+    void aboutWindow() {
+        Notepad pad;
+        QStringList texts;
+        QString title;
+        whenModal([&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            for (const QLabel* l : dialog->findChildren<QLabel*>())
+                texts << l->text();
+            dialog->findChild<QPushButton*>(QStringLiteral("按钮1"))->click();
+        });
+        pad.window->action(Command::About)->trigger();
+        QCOMPARE(title, QStringLiteral("关于Aquine记事本"));
+        QCOMPARE(texts, (QStringList{"Aquine记事本", "Lorvane “Aquine”系列", "版本：1.0", "", "基于网络的功能需要网络连接"}));
+    }
+
+    void optionsOpenFromTheMenuAndRememberChoices() {
+        Notepad pad;
+        const QString ini = pad.programDir.filePath(QStringLiteral("配置.ini"));
+        whenModal([](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("配置选项"));
+            dialog->findChild<QRadioButton*>(QStringLiteral("单选框1"))->click();
+            dialog->findChild<QRadioButton*>(QStringLiteral("单选框5"))->click();
+            dialog->findChild<QPushButton*>(QStringLiteral("按钮1"))->click(); // 取消
+        });
+        pad.window->action(Command::Options)->trigger();
+        QVERIFY(!QFile::exists(ini));
+
+        // The choices of the cancelled window still count at the next "保存".
+        bool designState = false;
+        whenModal([&](QWidget* dialog) {
+            designState = dialog->findChild<QRadioButton*>(QStringLiteral("单选框1"))->isChecked() &&
+                          dialog->findChild<QRadioButton*>(QStringLiteral("单选框3"))->isChecked();
+            dialog->findChild<QPushButton*>(QStringLiteral("按钮2"))->click(); // 保存
+        });
+        pad.window->action(Command::Options)->trigger();
+        QVERIFY(designState);
+        const QByteArray stored = readAll(ini);
+        QVERIFY(stored.contains(bytes(G("皮肤=\\QQ2008.she\r\n"))));
+        QVERIFY(stored.contains(bytes(G("aero=是\r\n"))));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

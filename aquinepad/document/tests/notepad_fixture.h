@@ -1,0 +1,70 @@
+// A notepad main window for widget tests: a temporary program folder with its own 配置.ini, scripted
+// prompts, and helpers for files in a temporary folder.
+#pragma once
+
+#include "gbk_literal.h"
+#include "gbk_qt.h"
+#include "main_window.h"
+#include "scripted_prompter.h"
+#include "skin_engine.h"
+#include "update_checker.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace aquinepad::testing {
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+inline void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+struct Notepad {
+    Notepad() {
+        prompter.setFailureHandler([this](const QString& what) { failures << what; });
+        window = std::make_unique<MainWindow>(
+            MainWindow::Services{&prompter, &skin, &updates, programDir.path().toStdString()});
+    }
+
+    QString file(const QString& name) const { return docs.filePath(name); }
+    std::string gbkPath(const QString& name) const { return aquine::gbkFromQ(file(name)); }
+    QString caption() const { return window->windowTitle(); }
+    QString statusPath() const {
+        const auto labels = window->statusBar()->findChildren<QLabel*>();
+        return labels.size() >= 2 ? labels.at(1)->text() : QString();
+    }
+    // What the user sees typed into the editor.
+    void type(const QString& text) {
+        window->editor().SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0ul, text.toUtf8().constData());
+    }
+    std::string text() { return aquine::codec::utf8ToGbk(window->editor().textView()); }
+    QStringList promptTexts() const {
+        QStringList out;
+        for (const auto& call : prompter.calls())
+            out << (call.text.isEmpty() ? call.title : call.text);
+        return out;
+    }
+
+    QTemporaryDir programDir;
+    QTemporaryDir docs;
+    aquine::ScriptedPrompter prompter;
+    QStringList failures;
+    InertSkinEngine skin;
+    InertUpdateChecker updates;
+    std::unique_ptr<MainWindow> window;
+};
+
+inline aquine::Prompter::FileAnswer answer(const QString& path) { return {path, 0}; }
+
+} // namespace aquinepad::testing

@@ -1,0 +1,25 @@
+// The start-up look from the settings.
+#include "skin_engine.h"
+
+#include "gbk_codec.h"
+#include "program_dir.h"
+
+namespace aquinepad {
+
+std::filesystem::path skinFileFor(const std::filesystem::path& programDir, std::string_view skinSettingGbk) {
+    if (skinSettingGbk == aquine::codec::utf8ToGbk("默认"))
+        return {};
+    return aquine::systemFile(programDir, aquine::codec::gbkToUtf8(skinSettingGbk));
+}
+
+void applyStartupLook(SkinEngine& engine, const Settings& settings, const std::filesystem::path& programDir) {
+    engine.attach();
+    engine.setAero(settings.read(SettingKey::Aero) == aquine::codec::utf8ToGbk("是") ? 1 : 0);
+    engine.attachEx(skinFileFor(programDir, settings.read(SettingKey::Skin)), "");
+    const auto alpha = static_cast<int>(settings.readInteger(SettingKey::Transparency));
+    const auto shadow = static_cast<int>(settings.readInteger(SettingKey::ShadowSize));
+    engine.adjustAero(alpha, 0, 8, shadow, 0, 0, 0, 0, 0);
+    engine.adjustHsv(static_cast<int>(settings.readInteger(SettingKey::Hue)), 0, 0);
+}
+
+} // namespace aquinepad
