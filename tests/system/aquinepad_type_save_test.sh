@@ -19,16 +19,6 @@ visible_count() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l;
 windows_at_least() { (($(visible_count) >= $1)); }
 windows_exactly() { (($(visible_count) == $1)); }
 caption_is() { [[ $(xdotool getwindowname "$id") == "$1" ]]; }
-# poll SECONDS COMMAND...: retries the command every 0.1 s until it succeeds or time runs out.
-poll() {
-    local limit=$1
-    shift
-    for _ in $(seq $((limit * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 "$AQUINE_BIN/aquinepad" "$doc" &
 pid=$!

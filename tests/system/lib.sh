@@ -3,6 +3,17 @@
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# poll SECONDS COMMAND...: retries the command every 0.1 s until it succeeds or time runs out.
+poll() {
+    local limit=$1
+    shift
+    for _ in $(seq $((limit * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # wait_window NAME [SECONDS]: prints the id of the first visible window whose title is exactly NAME.
 wait_window() {
     local name=$1 limit=${2:-20} id

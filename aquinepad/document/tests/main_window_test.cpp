@@ -1,6 +1,7 @@
 // The main window itself: its menu bar as the user sees it, the status bar, the editor filling the
 // client area as the window changes size, the place taken from the settings, and the about window.
 #include "notepad_fixture.h"
+#include "when_modal.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -14,20 +15,6 @@ using namespace aquinepad;
 using namespace aquinepad::testing;
 
 namespace {
-
-// Runs action on the next modal dialog once it is shown.
-void whenModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start();
-}
 
 // One line per menu entry: indentation for depth, "---" for separators, the shortcut after a tab.
 void dump(const QMenu* menu, int depth, QStringList& out) {

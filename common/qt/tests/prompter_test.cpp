@@ -2,6 +2,7 @@
 #include "gbk_qt.h"
 #include "qt_prompter.h"
 #include "scripted_prompter.h"
+#include "when_modal.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -18,20 +19,6 @@
 using namespace aquine;
 
 namespace {
-
-// Runs action on the modal dialog as soon as it is shown (the prompt blocks in exec()).
-void whenModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start();
-}
 
 QPushButton* buttonWithText(QWidget* dialog, const QString& text) {
     for (auto* b : dialog->findChildren<QPushButton*>())

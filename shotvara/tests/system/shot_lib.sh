@@ -13,16 +13,6 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$AQUINE_ARTEFACTS"
 
-# poll SECONDS COMMAND...: retries the command until it succeeds or the time is up.
-poll() {
-    local limit=$1
-    shift
-    for _ in $(seq $((limit * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 grab() { import -window root "$1"; }
 
