@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     const int presses = argc > 1 ? std::atoi(argv[1]) : 500;
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
-        std::fprintf(stderr, "typing_latency: no X display\n");
+        std::fprintf(stderr, "imvara_typing_latency: no X display\n");
         return 1;
     }
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 100, 0, 0, 0xFFFFFF);
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
     if (micros.empty()) {
-        std::fprintf(stderr, "typing_latency: no character arrived\n");
+        std::fprintf(stderr, "imvara_typing_latency: no character arrived\n");
         return 1;
     }
     std::sort(micros.begin(), micros.end());

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Typing latency with and without the input method, on one Xvfb server, as a ratio.
-# Usage: imvara/bench/run_typing_latency.sh [BUILD_DIR]   (default: build)
+# Usage: bench/run_imvara_typing_latency.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 exec "$root/tests/system/with_x.sh" bash -c '
     set -euo pipefail
-    bench=$1/bench/typing_latency
+    bench=$1/bench/imvara_typing_latency
     direct=$("$bench" 500)
     echo "without imvara: $direct"
     "$1/bin/imvara" & pid=$!

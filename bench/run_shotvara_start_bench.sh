@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the start-up benchmark on its own 1920 x 1080 Xvfb. Usage: run_start_bench.sh BUILD_DIR [RUNS]
+# Runs the start-up benchmark on its own 1920 x 1080 Xvfb. Usage: run_shotvara_start_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
-build=${1:?usage: run_start_bench.sh BUILD_DIR [RUNS]}
+build=${1:?usage: run_shotvara_start_bench.sh BUILD_DIR [RUNS]}
 runs=${2:-9}
 
 dfile=$(mktemp)
