@@ -16,9 +16,10 @@ int main(int argc, char** argv) {
     aquine::setUpApplication(app);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto keyboard = imvara::X11Keyboard::open();
+    bool alreadyRunning = false;
+    auto keyboard = imvara::X11Keyboard::open(&alreadyRunning);
     if (!keyboard)
-        return 1;
+        return alreadyRunning ? 0 : 1; // a second start is no error: the first one is there
 
     const std::filesystem::path dir = aquine::programDirectory();
     imvara::LookupText lookup(imvara::CodeTable(), "");

@@ -73,4 +73,9 @@ bar_menu o 1
 xdotool key a i 1
 expect_typed "愛中國爱"
 
-echo "imvara typing: 14 passed, 0 failed"
+# A second start leaves at once: one input method per display, so keys are never handled twice.
+timeout 10 "$AQUINE_BIN/imvara" 2>/dev/null || fail "a second imvara did not leave with 0"
+xdotool key a i 1
+expect_typed "愛中國爱爱"
+
+echo "imvara typing: 15 passed, 0 failed"

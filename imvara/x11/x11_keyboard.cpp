@@ -97,10 +97,30 @@ std::u32string decodeForTyping(std::string_view bytes, CodePage codePage) {
     return out;
 }
 
-std::unique_ptr<X11Keyboard> X11Keyboard::open() {
+std::unique_ptr<X11Keyboard> X11Keyboard::open(bool* alreadyRunning) {
+    if (alreadyRunning)
+        *alreadyRunning = false;
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "imvara: cannot open the X display\n");
+        return nullptr;
+    }
+    // One input method per display: the owner of this selection is the one that runs. Ownership ends
+    // with its connection, so a crashed instance never blocks the next.
+    const Atom instance = XInternAtom(display, "_AQUINE_IMVARA", False);
+    XGrabServer(display);
+    const bool taken = XGetSelectionOwner(display, instance) != None;
+    if (!taken) {
+        const Window owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(display, instance, owner, CurrentTime);
+    }
+    XUngrabServer(display);
+    XSync(display, False);
+    if (taken) {
+        std::fprintf(stderr, "imvara: already running on this display\n");
+        if (alreadyRunning)
+            *alreadyRunning = true;
+        XCloseDisplay(display);
         return nullptr;
     }
     int event, error, major = 2, minor = 2, opcode;

@@ -23,8 +23,9 @@ class X11Keyboard : public QObject, public Keyboard {
 
 public:
     // A keyboard on the display named by $DISPLAY, or nothing (with the reason on stderr) when there is
-    // no X server or it lacks XTest or XInput 2.
-    static std::unique_ptr<X11Keyboard> open();
+    // no X server, it lacks XTest or XInput 2, or another input method of ours already runs on it
+    // (then *alreadyRunning is set): two would fight over the same keys.
+    static std::unique_ptr<X11Keyboard> open(bool* alreadyRunning = nullptr);
     ~X11Keyboard() override;
 
     // Called with the identifier of a hot key that was pressed.
