@@ -52,12 +52,55 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& file) {
     return bytes;
 }
 
+namespace {
+
+// Writes all bytes to fd and flushes them to the disk.
+bool writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd) == 0;
+}
+
+// The file rewritten where it is: for a folder we may not create files in, where the file itself is
+// writable. Less safe than a rename, but the only way the user's save can happen at all.
+IoResult writeInPlace(const std::filesystem::path& file, std::string_view bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return failWithErrno("cannot open", file);
+    const bool written = writeAll(fd, bytes);
+    const IoResult r = written ? IoResult::success() : failWithErrno("cannot write", file);
+    if (::close(fd) != 0 && written)
+        return failWithErrno("cannot close", file);
+    return r;
+}
+
+} // namespace
+
 IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    struct stat old {};
+    const bool exists = ::stat(file.c_str(), &old) == 0;
+    // A file we may not write stays as it is, even where the folder would let us replace it.
+    if (exists && ::access(file.c_str(), W_OK) != 0)
+        return failWithErrno("cannot write", file);
+
     const auto dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
+    if (fd < 0) {
+        if (exists && S_ISREG(old.st_mode) && (errno == EACCES || errno == EPERM || errno == EROFS))
+            return writeInPlace(file, bytes);
         return failWithErrno("cannot create a temporary file for", file);
+    }
     const std::filesystem::path tmp = tmpl;
     const auto abandon = [&](const char* what) {
         const IoResult r = failWithErrno(what, file);
@@ -66,25 +109,16 @@ IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view
         return r;
     };
 
-    struct stat old {};
-    const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
     if (::fchmod(fd, mode) != 0)
         return abandon("cannot set the permissions of");
-
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon("cannot write");
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    if (exists) {
+        // Keep the owner and group where we may (root saving a user's file); otherwise ours is all we
+        // can give, as any editor that saves by renaming.
+        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
     }
-    if (::fsync(fd) != 0)
-        return abandon("cannot flush");
+    if (!writeAll(fd, bytes))
+        return abandon("cannot write");
     if (::close(fd) != 0) {
         const IoResult r = failWithErrno("cannot close", file);
         ::unlink(tmp.c_str());

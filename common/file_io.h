@@ -23,7 +23,9 @@ struct IoResult {
 // The file's bytes, or nothing when it is absent or unreadable.
 std::optional<std::string> readFileBytes(const std::filesystem::path& file);
 
-// Replaces (or creates) the file with exactly these bytes. An existing file keeps its permissions.
+// Replaces (or creates) the file with exactly these bytes. An existing file keeps its permissions (and,
+// where the system allows, its owner); a file we may not write is refused even where the folder would
+// let us replace it; in a folder we may not create files in, a writable file is rewritten in place.
 IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 } // namespace aquine

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -49,6 +50,41 @@ TEST(FileIo, FailedReplaceKeepsTheOldContentAndLeavesNoTemporary) {
     EXPECT_FALSE(aquine::writeFileAtomically(dir / "target", "new"));
     EXPECT_EQ(aquine::readFileBytes(dir / "target" / "inside"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    fs::remove_all(dir);
+}
+
+// What a user may write decides, as when a file is opened for writing: a read-only file is refused
+// even in a folder that would let us replace it, and a writable file in a folder we may not create
+// files in is still saved. Checked as an unprivileged user, since root may write anything.
+TEST(FileIo, PermissionsDecideAsForOpeningForWriting) {
+    const fs::path dir = makeTempDir();
+    fs::permissions(dir, fs::perms::all);
+    ASSERT_TRUE(aquine::writeFileAtomically(dir / "read-only.txt", "old"));
+    fs::permissions(dir / "read-only.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_directory(dir / "locked");
+    ASSERT_TRUE(aquine::writeFileAtomically(dir / "locked" / "writable.txt", "old"));
+    fs::permissions(dir / "locked" / "writable.txt", fs::perms::all);
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        int failures = 0;
+        if (aquine::writeFileAtomically(dir / "read-only.txt", "new") ||
+            aquine::readFileBytes(dir / "read-only.txt") != "old")
+            failures |= 1;
+        if (!aquine::writeFileAtomically(dir / "locked" / "writable.txt", "new") ||
+            aquine::readFileBytes(dir / "locked" / "writable.txt") != "new")
+            failures |= 2;
+        ::_exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a read-only file was replaced; 2: a writable file was not saved";
+    fs::permissions(dir / "locked", fs::perms::owner_all);
     fs::remove_all(dir);
 }
 
