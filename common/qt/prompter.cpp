@@ -16,18 +16,12 @@ QList<FilterRow> parseFilter(const QString& filter) {
 }
 
 QStringList qtNameFilters(const QString& filter) {
+    // Qt takes a row's patterns from the last parentheses of its name, separated by blanks; the
+    // caption itself may show them the Windows way, "网页文件(*.htm;*.html)", which Qt would read as
+    // one pattern matching nothing. So every row gets its own parentheses, and the dialog hides them.
     QStringList out;
-    for (const FilterRow& row : parseFilter(filter)) {
-        const QString patterns = row.patterns.join(QLatin1Char(' '));
-        // Qt reads the patterns from the last parentheses of the name, so they must be there, once.
-        const qsizetype open = row.caption.lastIndexOf(QLatin1Char('('));
-        const bool shown = open >= 0 && row.caption.endsWith(QLatin1Char(')')) &&
-                           row.caption.mid(open + 1).chopped(1).split(QLatin1Char(';')) == row.patterns;
-        if (shown)
-            out << row.caption;
-        else
-            out << row.caption + QStringLiteral(" (") + patterns + QLatin1Char(')');
-    }
+    for (const FilterRow& row : parseFilter(filter))
+        out << row.caption + QStringLiteral(" (") + row.patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     return out;
 }
 

@@ -55,8 +55,8 @@ struct FilterRow {
     QStringList patterns;
 };
 QList<FilterRow> parseFilter(const QString& filter);
-// The same rows as QFileDialog name filters, "caption (patterns)", without repeating patterns the
-// caption already shows.
+// The same rows as QFileDialog name filters: "caption (patterns)", patterns separated by blanks. Shown
+// with QFileDialog::HideNameFilterDetails, the user sees the captions alone, as on Windows.
 QStringList qtNameFilters(const QString& filter);
 
 } // namespace aquine

@@ -108,6 +108,7 @@ std::optional<Prompter::FileAnswer> QtPrompter::fileDialog(const FileRequest& re
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!filters.isEmpty()) {
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(request.initialFilter, filters.first()));
     }
@@ -121,7 +122,14 @@ std::optional<Prompter::FileAnswer> QtPrompter::fileDialog(const FileRequest& re
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const int row = filters.indexOf(dialog.selectedNameFilter());
+    // With the details hidden, Qt reports the row by its caption alone.
+    int row = filters.indexOf(dialog.selectedNameFilter());
+    if (row < 0) {
+        const QList<FilterRow> rows = parseFilter(request.filter);
+        for (int i = 0; i < rows.size() && row < 0; ++i)
+            if (rows[i].caption.trimmed() == dialog.selectedNameFilter())
+                row = i;
+    }
     return FileAnswer{dialog.selectedFiles().first(), row < 0 ? 0 : row};
 }
 
