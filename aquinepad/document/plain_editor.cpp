@@ -1,10 +1,12 @@
 // Scintilla as a plain edit control.
 #include "plain_editor.h"
 
+
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QPalette>
+#include <QWheelEvent>
 
 namespace aquinepad {
 
@@ -85,6 +87,18 @@ void PlainEditor::removeCodeEditorKeys() {
         SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(key | ctrl));
         SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(key | ctrl | shift));
     }
+    // Nor does it overtype (Insert would silently write over the text that follows) or zoom.
+    SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(SCK_INSERT));
+    for (const int key : {SCK_ADD, SCK_SUBTRACT, SCK_DIVIDE})
+        SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(key | ctrl));
+}
+
+void PlainEditor::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        event->accept(); // Ctrl+wheel would zoom, which a plain edit control does not do
+        return;
+    }
+    QsciScintillaBase::wheelEvent(event);
 }
 
 void PlainEditor::clearText() {

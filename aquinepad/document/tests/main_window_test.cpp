@@ -62,6 +62,21 @@ private slots:
         QCOMPARE(lines.size(), 60); // every item, separator and submenu entry
     }
 
+    void editorKeysAreThoseOfAPlainEditControl() {
+        Notepad pad;
+        pad.type(QStringLiteral("hello"));
+        auto& editor = pad.window->editor();
+        editor.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0ul);
+        // Insert does not switch to overtype: typed text never replaces what follows.
+        QTest::keyClick(editor.viewport(), Qt::Key_Insert);
+        QTest::keyClicks(editor.viewport(), QStringLiteral("XY"));
+        QCOMPARE(pad.text(), std::string("XYhello"));
+        // Ctrl+U (Scintilla's lower-case command) leaves the text alone.
+        editor.SendScintilla(QsciScintillaBase::SCI_SELECTALL);
+        QTest::keyClick(editor.viewport(), Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(pad.text(), std::string("XYhello"));
+    }
+
     void statusBarAndEditorFillTheWindow() {
         Notepad pad;
         pad.window->show();
