@@ -1,6 +1,7 @@
 // Capture window: frozen screen, rubber band with its live size, Escape to leave.
 #include "capture_window.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -136,6 +137,17 @@ void CaptureWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
+    leave();
+}
+
+void CaptureWindow::closeEvent(QCloseEvent* event) {
+    // Closed by the window manager (Alt+F4): leave as with Escape, or the program would go on with no
+    // window at all.
+    event->ignore();
+    leave();
+}
+
+void CaptureWindow::leave() {
     update(decorationBounds(m_band.current()));
     m_band.cancel();
     emit dismissed();

@@ -34,8 +34,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void leave();
     double pixelRatio() const;
     Point toPixels(const QPointF& logical) const;
     QRectF toLogical(const Rect& pixels) const;

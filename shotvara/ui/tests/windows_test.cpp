@@ -4,6 +4,7 @@
 #include "scripted_prompter.h"
 #include "shot_controller.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -69,6 +70,33 @@ private slots:
         // The user resizes the window: the canvas stays as it is.
         result->resize(700, 600);
         QCOMPARE(canvasOf(result)->geometry(), QRect(4, 40, 300, 200));
+    }
+
+    void closingTheCaptureWindowLeavesLikeEscape() {
+        aquine::ScriptedPrompter prompter;
+        ShotController shot(QRect(0, 0, 640, 480), prompter);
+        int exitCode = -1;
+        QObject::connect(&shot, &ShotController::finished, [&](int code) { exitCode = code; });
+        shot.start(testPicture());
+        // Nothing selected yet: the program ends instead of going on with no window.
+        QVERIFY(!shot.captureWindow().close());
+        QCOMPARE(exitCode, 0);
+
+        // With a result: back to the result window.
+        exitCode = -1;
+        ShotController again(QRect(0, 0, 640, 480), prompter);
+        QObject::connect(&again, &ShotController::finished, [&](int code) { exitCode = code; });
+        again.start(testPicture());
+        drag(&again.captureWindow(), {10, 10}, {60, 60});
+        for (QAction* action : again.resultWindow()->findChildren<QAction*>())
+            if (action->text() == QStringLiteral("新建截图(&N)")) {
+                action->trigger();
+                break;
+            }
+        QVERIFY(again.captureWindow().isVisible());
+        again.captureWindow().close();
+        QCOMPARE(exitCode, -1);
+        QVERIFY(again.resultWindow()->isVisible());
     }
 
     void clicksAndMovesWithoutAPressSelectNothing() {
