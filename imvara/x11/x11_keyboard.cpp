@@ -205,17 +205,7 @@ void X11Keyboard::readEvents() {
 
 void X11Keyboard::handle(XEvent& event) {
     if (event.type == KeyPress) {
-        // The grab froze the keyboard: let it go at once, so that what we type and the keys that follow
-        // reach the focused window, in order.
-        releaseKeyboard();
-        const unsigned base = event.xkey.state & ~(LockMask | m_numLockMask);
-        for (const auto& [id, grab] : m_grabs) {
-            if (grab.keycode == static_cast<int>(event.xkey.keycode) && grab.modifiers == base) {
-                if (onHotKey)
-                    onHotKey(id);
-                break;
-            }
-        }
+        handleKeyPress(event);
         return;
     }
     if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode &&
@@ -226,6 +216,114 @@ void X11Keyboard::handle(XEvent& event) {
         }
         XFreeEventData(m_display, &event.xcookie);
     }
+}
+
+int X11Keyboard::hotKeyOf(const XEvent& event) const {
+    const unsigned base = event.xkey.state & ~(LockMask | m_numLockMask);
+    for (const auto& [id, grab] : m_grabs)
+        if (grab.keycode == static_cast<int>(event.xkey.keycode) && grab.modifiers == base)
+            return id;
+    return -1;
+}
+
+void X11Keyboard::handleKeyPress(const XEvent& event) {
+    const int id = hotKeyOf(event);
+    if (id < 0) {
+        // A key that came to us only because we held the keyboard: it belongs to the application.
+        m_output.push_back(passOn(event));
+        sendOutput();
+        return;
+    }
+    // Our grab froze the keyboard at this key. Keep holding it (past the key's own release) while
+    // the key is handled; take every key that queued up meanwhile and handle those too; then let go
+    // and send everything they produced in one go. So the application gets the typed text and the
+    // keys between in the order they were pressed, however late we got to run.
+    XGrabKeyboard(m_display, DefaultRootWindow(m_display), False, GrabModeAsync, GrabModeSync, CurrentTime);
+    m_holding = true;
+    if (onHotKey)
+        onHotKey(id);
+    for (const XEvent& next : takeFrozenKeys()) {
+        if (next.type != KeyPress)
+            continue; // releases: of keys we took, or sent again as whole keystrokes
+        if (const int nextId = hotKeyOf(next); nextId >= 0) {
+            if (onHotKey)
+                onHotKey(nextId);
+        } else {
+            m_output.push_back(passOn(next));
+        }
+    }
+    m_holding = false;
+    sendOutput();
+}
+
+X11Keyboard::Output X11Keyboard::passOn(const XEvent& event) const {
+    const auto keycode = static_cast<KeyCode>(event.xkey.keycode);
+    const KeySym keysym = XkbKeycodeToKeysym(m_display, keycode, 0, 0);
+    // A modifier or lock has done its work in the server already; pressing it again would undo it.
+    if (IsModifierKey(keysym) || keysym == XK_Caps_Lock || keysym == XK_Num_Lock)
+        return {};
+    return {0, keycode, event.xkey.state & (ShiftMask | ControlMask | Mod1Mask), false};
+}
+
+std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
+    // Under our active grab each SyncKeyboard lets one more queued key event through, to us, and
+    // freezes the keyboard again.
+    std::vector<XEvent> keys;
+    for (int round = 0; round < 256; ++round) {
+        XAllowEvents(m_display, SyncKeyboard, CurrentTime);
+        XSync(m_display, False);
+        bool more = false;
+        XEvent event;
+        while (XCheckMaskEvent(m_display, KeyPressMask | KeyReleaseMask, &event)) {
+            keys.push_back(event);
+            more = true;
+        }
+        if (!more)
+            break;
+    }
+    return keys;
+}
+
+void X11Keyboard::sendOutput() {
+    // No other client's request may come between letting go of the keyboard and our keys: a key from
+    // another XTest client would overtake them, or start a grab that takes them from the application.
+    XGrabServer(m_display);
+    releaseKeyboard();
+    for (const Output& out : m_output) {
+        if (out.character != 0)
+            typeCodePoint(out.character);
+        else if (out.keycode != 0)
+            pressAndRelease(out.keycode, out.modifiers, out.pastOurGrab);
+    }
+    XUngrabServer(m_display);
+    XFlush(m_display);
+    if (!m_output.empty())
+        m_restoreTimer.start();
+    m_output.clear();
+}
+
+void X11Keyboard::pressAndRelease(int keycode, unsigned modifiers, bool pastOurGrab) {
+    // A press of a key still down on the same device (another XTest client, say) would only count
+    // as a repeat, so release it first.
+    char keys[32];
+    XQueryKeymap(m_display, keys);
+    if (keys[keycode / 8] & (1 << (keycode % 8)))
+        XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), False, CurrentTime);
+    const Window root = DefaultRootWindow(m_display);
+    const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
+    if (pastOurGrab)
+        for (unsigned lock : locks)
+            XUngrabKey(m_display, keycode, modifiers | lock, root);
+    // Shift, Ctrl or Alt it was typed with may be up by now: latch them for this one key, or it would
+    // arrive as another key (and a bare letter would even come back to us).
+    if (modifiers != 0)
+        XkbLatchModifiers(m_display, XkbUseCoreKbd, modifiers, modifiers);
+    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), True, CurrentTime);
+    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), False, CurrentTime);
+    if (pastOurGrab)
+        for (const auto& [id, grab] : m_grabs)
+            if (grab.keycode == keycode && grab.modifiers == modifiers)
+                grabKey(grab, true);
 }
 
 void X11Keyboard::handleRawKey(int keycode, bool press) {
@@ -259,7 +357,6 @@ void X11Keyboard::scheduleRead() {
 void X11Keyboard::releaseKeyboard() {
     XUngrabKeyboard(m_display, CurrentTime);
     XAllowEvents(m_display, AsyncKeyboard, CurrentTime);
-    XFlush(m_display);
 }
 
 void X11Keyboard::grabKey(const Grab& grab, bool on) {
@@ -317,17 +414,10 @@ void X11Keyboard::synthesizeKey(int virtualKey) {
     const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
     if (keycode == 0)
         return;
-    releaseKeyboard();
-    // The key that asked for this is usually still down. A press of a key already down on the same
-    // device (another XTest client, say) would only count as a repeat, so release it first.
-    char keys[32];
-    XQueryKeymap(m_display, keys);
-    if (keys[keycode / 8] & (1 << (keycode % 8)))
-        XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
-    XTestFakeKeyEvent(m_display, keycode, True, CurrentTime);
-    XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
-    XSync(m_display, False);
-    scheduleRead();
+    // Passed on in its place among the other output, past our own claim on the key.
+    m_output.push_back({0, keycode, 0, true});
+    if (!m_holding)
+        sendOutput();
 }
 
 bool X11Keyboard::capsLockHeld() { return m_capsHeld; }
@@ -351,11 +441,10 @@ void X11Keyboard::setBarVisible(bool visible) {
 }
 
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
-    releaseKeyboard();
     for (char32_t cp : decodeForTyping(bytes, codePage))
-        typeCodePoint(cp);
-    XFlush(m_display);
-    m_restoreTimer.start();
+        m_output.push_back({cp, 0, 0, false});
+    if (!m_holding)
+        sendOutput();
 }
 
 void X11Keyboard::typeCodePoint(char32_t cp) {

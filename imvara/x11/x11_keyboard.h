@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 typedef struct _XDisplay Display;
@@ -53,6 +54,20 @@ private:
     X11Keyboard(Display* display, int xiOpcode);
     void readEvents();
     void handle(XEvent& event);
+    // What goes to the application: a character to type, or a key to press and release again.
+    struct Output {
+        char32_t character = 0;
+        int keycode = 0;
+        unsigned modifiers = 0;
+        bool pastOurGrab = false; // a key we claim ourselves (the passed-on Backspace)
+    };
+
+    void handleKeyPress(const XEvent& event);
+    int hotKeyOf(const XEvent& event) const;
+    Output passOn(const XEvent& event) const;
+    std::vector<XEvent> takeFrozenKeys();
+    void sendOutput();
+    void pressAndRelease(int keycode, unsigned modifiers, bool pastOurGrab);
     void handleRawKey(int keycode, bool press);
     void grabKey(const Grab& grab, bool on);
     void releaseKeyboard();
@@ -74,6 +89,8 @@ private:
     std::map<int, Grab> m_grabs; // hot-key id -> grabbed key
     int m_shiftAloneId = -1;
     bool m_shiftAlone = false;
+    bool m_holding = false;       // the keyboard is ours while keys are handled; output waits
+    std::vector<Output> m_output; // in the order it must reach the application
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };
