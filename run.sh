@@ -20,6 +20,7 @@ if [[ -z ${AQUINE_SERVER:-} ]]; then
     rm -f "$fifo"
     export AQUINE_SERVER
     trap 'kill $server 2>/dev/null || true' EXIT
+    trap 'exit 130' INT TERM HUP # so that the EXIT trap stops the server on these too
 fi
 
 # Chromium's sandbox refuses to run as root; the notepad's web views need it off there.
