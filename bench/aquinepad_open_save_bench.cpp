@@ -1,10 +1,10 @@
 // Opening and showing a large GBK document in the notepad's real window, and saving it, timed beside
 // `iconv -f GBK -t UTF-8` of the same file. Memory is the peak resident size the open adds, against
 // the file's size. AQUINEPAD_BENCH_MB sets the file size (default 100).
-#include "main_window.h"
-#include "scripted_prompter.h"
-#include "skin_engine.h"
-#include "update_checker.h"
+#include "aquinepad/document/main_window.h"
+#include "common/qt/scripted_prompter.h"
+#include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/update/update_checker.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Throughput of the text conversion service on about 10 MB of generated GBK text, set against OpenCC
 // converting the same text in UTF-8, with the codec timed alone so the cost split shows.
-#include "gbk_codec.h"
-#include "text_convert.h"
+#include "common/gbk_codec.h"
+#include "common/text_convert.h"
 
 #include <benchmark/benchmark.h>
 #include <opencc/opencc.h>

@@ -1,5 +1,5 @@
 // Whole-file reads and temporary-file-and-rename writes (POSIX).
-#include "file_io.h"
+#include "common/file_io.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,8 +13,28 @@ namespace aquine {
 
 namespace {
 
-IoResult failWithErrno(const std::string& what, const std::filesystem::path& file) {
-    return IoResult::failure(what + " " + file.string() + ": " + std::strerror(errno));
+// The causes a user can do something about, in the user's words; the system's text for the rest.
+std::string causeOf(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return "磁盘空间不足";
+    case EACCES:
+    case EPERM: return "没有权限";
+    case EROFS: return "磁盘是只读的";
+    case ENOENT: return "文件或文件夹不存在";
+    case ENOTDIR: return "路径中有一段不是文件夹";
+    case EISDIR: return "这是一个文件夹";
+    case ENAMETOOLONG: return "文件名太长";
+    case EIO: return "读写磁盘出错";
+    case EFBIG: return "文件太大";
+    case ETXTBSY:
+    case EBUSY: return "文件正被使用";
+    default: return std::strerror(error);
+    }
+}
+
+Result<> failWithErrno(std::string_view doing, const std::filesystem::path& file) {
+    return fail(fileFailureReason(doing, file, errno));
 }
 
 // umask can only be read by setting it; the programs are single-threaded where they write files.
@@ -25,6 +45,10 @@ mode_t currentUmask() {
 }
 
 } // namespace
+
+std::string fileFailureReason(std::string_view doing, const std::filesystem::path& file, int error) {
+    return std::string(doing) + " " + file.string() + "：" + causeOf(error);
+}
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& file) {
     // A folder opens as a stream whose "size" is no size at all.
@@ -73,25 +97,25 @@ bool writeAll(int fd, std::string_view bytes) {
 
 // The file rewritten where it is: for a folder we may not create files in, where the file itself is
 // writable. Less safe than a rename, but the only way the user's save can happen at all.
-IoResult writeInPlace(const std::filesystem::path& file, std::string_view bytes) {
+Result<> writeInPlace(const std::filesystem::path& file, std::string_view bytes) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
-        return failWithErrno("cannot open", file);
+        return failWithErrno("无法打开", file);
     const bool written = writeAll(fd, bytes);
-    const IoResult r = written ? IoResult::success() : failWithErrno("cannot write", file);
+    const Result<> r = written ? Result<>() : failWithErrno("无法写入", file);
     if (::close(fd) != 0 && written)
-        return failWithErrno("cannot close", file);
+        return failWithErrno("无法写完", file);
     return r;
 }
 
 } // namespace
 
-IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+Result<> writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
     struct stat old {};
     const bool exists = ::stat(file.c_str(), &old) == 0;
     // A file we may not write stays as it is, even where the folder would let us replace it.
     if (exists && ::access(file.c_str(), W_OK) != 0)
-        return failWithErrno("cannot write", file);
+        return failWithErrno("无法写入", file);
 
     const auto dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
@@ -99,11 +123,11 @@ IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view
     if (fd < 0) {
         if (exists && S_ISREG(old.st_mode) && (errno == EACCES || errno == EPERM || errno == EROFS))
             return writeInPlace(file, bytes);
-        return failWithErrno("cannot create a temporary file for", file);
+        return failWithErrno("无法在文件夹中建立临时文件以保存", file);
     }
     const std::filesystem::path tmp = tmpl;
-    const auto abandon = [&](const char* what) {
-        const IoResult r = failWithErrno(what, file);
+    const auto abandon = [&](std::string_view what) {
+        const Result<> r = failWithErrno(what, file);
         ::close(fd);
         ::unlink(tmp.c_str());
         return r;
@@ -111,25 +135,25 @@ IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view
 
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
     if (::fchmod(fd, mode) != 0)
-        return abandon("cannot set the permissions of");
+        return abandon("无法设置权限");
     if (exists) {
         // Keep the owner and group where we may (root saving a user's file); otherwise ours is all we
         // can give, as any editor that saves by renaming.
         [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
     }
     if (!writeAll(fd, bytes))
-        return abandon("cannot write");
+        return abandon("无法写入");
     if (::close(fd) != 0) {
-        const IoResult r = failWithErrno("cannot close", file);
+        const Result<> r = failWithErrno("无法写完", file);
         ::unlink(tmp.c_str());
         return r;
     }
     if (::rename(tmp.c_str(), file.c_str()) != 0) {
-        const IoResult r = failWithErrno("cannot replace", file);
+        const Result<> r = failWithErrno("无法替换", file);
         ::unlink(tmp.c_str());
         return r;
     }
-    return IoResult::success();
+    return {};
 }
 
 } // namespace aquine

@@ -3,6 +3,8 @@
 // leaves either the old file or the new one, never a truncated mix.
 #pragma once
 
+#include "common/result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,15 +12,9 @@
 
 namespace aquine {
 
-// The outcome of a write: ok, or the reason it failed (for the message the user sees).
-struct IoResult {
-    bool ok = true;
-    std::string error; // system message, UTF-8; empty when ok
-
-    explicit operator bool() const { return ok; }
-    static IoResult success() { return {}; }
-    static IoResult failure(std::string why) { return {false, std::move(why)}; }
-};
+// Why a system call on a file failed, in words for the user: what was being done, the file, and the
+// cause, e.g. "无法写入 /home/a/b.txt：磁盘空间不足".
+std::string fileFailureReason(std::string_view doing, const std::filesystem::path& file, int error);
 
 // The file's bytes, or nothing when it is absent or unreadable.
 std::optional<std::string> readFileBytes(const std::filesystem::path& file);
@@ -26,6 +22,6 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& file);
 // Replaces (or creates) the file with exactly these bytes. An existing file keeps its permissions (and,
 // where the system allows, its owner); a file we may not write is refused even where the folder would
 // let us replace it; in a folder we may not create files in, a writable file is rewritten in place.
-IoResult writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+Result<> writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 } // namespace aquine

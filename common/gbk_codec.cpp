@@ -1,6 +1,6 @@
 // Table-driven GB18030 codec, with raw bytes escaped into a private-use range. The tables are built
 // once from glibc's GB18030 converter, then every conversion is a table lookup per character.
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <cstdint>
 #include <iconv.h>

@@ -1,5 +1,5 @@
 // GBK byte-string helpers.
-#include "gbk_text.h"
+#include "common/gbk_text.h"
 
 #include <algorithm>
 #include <cstring>

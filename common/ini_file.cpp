@@ -1,7 +1,7 @@
 // Private-profile files: a line scanner shared by the reader and the writer.
-#include "ini_file.h"
+#include "common/ini_file.h"
 
-#include "gbk_text.h"
+#include "common/gbk_text.h"
 
 #include <optional>
 #include <vector>
@@ -145,14 +145,14 @@ std::string readKey(const std::filesystem::path& file, std::string_view section,
     return bytes ? readKeyFromText(*bytes, section, key) : std::string();
 }
 
-IoResult writeKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
+Result<> writeKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value) {
     std::string old;
     std::error_code ec;
     if (std::filesystem::exists(file, ec)) {
         auto bytes = readFileBytes(file);
         if (!bytes)
-            return IoResult::failure("cannot read " + file.string());
+            return fail("无法读取 " + file.string());
         old = std::move(*bytes);
     }
     return writeFileAtomically(file, writeKeyToText(old, section, key, value));

@@ -3,7 +3,7 @@
 // are GBK text.
 #pragma once
 
-#include "file_io.h"
+#include "common/file_io.h"
 
 #include <filesystem>
 #include <string>
@@ -18,7 +18,7 @@ std::string readKey(const std::filesystem::path& file, std::string_view section,
 // Sets key in section to value, creating the file, section and key as needed. The line of an existing
 // key is replaced; a new key goes after the last entry of its section; a new section goes at the end.
 // Every other line stays exactly as it was. The file is replaced atomically; failures are returned.
-IoResult writeKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
+Result<> writeKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
 
 // The same two operations on file contents in memory.

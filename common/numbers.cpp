@@ -1,5 +1,5 @@
 // Numbers from text.
-#include "numbers.h"
+#include "common/numbers.h"
 
 #include <charconv>
 #include <cmath>

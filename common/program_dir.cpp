@@ -1,7 +1,7 @@
 // Program folder and the system's backslash file names, on Linux.
-#include "program_dir.h"
+#include "common/program_dir.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <system_error>
 

@@ -1,8 +1,8 @@
 // Text conversion service on OpenCC and iconv. Converters load their dictionaries on first use and are
 // kept for the life of the program, since loading costs far more than a typical conversion.
-#include "text_convert.h"
+#include "common/text_convert.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,12 +1,12 @@
 // imvara: the full-pinyin input method. Starts its bar, joins the user's words to the built-in table,
 // claims its keys, and types into whatever window has the focus.
-#include "app_setup.h"
-#include "bar_window.h"
-#include "code_table.h"
-#include "program_dir.h"
-#include "qt_prompter.h"
-#include "session.h"
-#include "x11_keyboard.h"
+#include "common/qt/app_setup.h"
+#include "imvara/ui/bar_window.h"
+#include "imvara/engine/code_table.h"
+#include "common/program_dir.h"
+#include "common/qt/qt_prompter.h"
+#include "imvara/engine/session.h"
+#include "imvara/x11/x11_keyboard.h"
 
 #include <QApplication>
 #include <QScreen>

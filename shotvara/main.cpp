@@ -1,8 +1,8 @@
 // shotvara: freezes the screen, lets the user drag a rectangle over it, shows and saves the selection.
-#include "app_setup.h"
-#include "qt_prompter.h"
-#include "screen_grab.h"
-#include "shot_controller.h"
+#include "common/qt/app_setup.h"
+#include "common/qt/qt_prompter.h"
+#include "shotvara/platform/screen_grab.h"
+#include "shotvara/ui/shot_controller.h"
 
 #include <QApplication>
 #include <QScreen>

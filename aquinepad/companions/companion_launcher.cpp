@@ -1,5 +1,5 @@
 // Detached process starts of the companions.
-#include "companion_launcher.h"
+#include "aquinepad/companions/companion_launcher.h"
 
 #include <QProcess>
 #include <QString>

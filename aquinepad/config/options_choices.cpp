@@ -1,7 +1,7 @@
 // The options window's save rule.
-#include "options_choices.h"
+#include "aquinepad/config/options_choices.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <algorithm>
 #include <limits>
@@ -31,7 +31,7 @@ std::string imeSetting(ImeChoice choice) {
     return {};
 }
 
-aquine::IoResult saveOptions(const Settings& settings, const OptionsForm& form, const OptionChoices& choices) {
+aquine::Result<> saveOptions(const Settings& settings, const OptionsForm& form, const OptionChoices& choices) {
     const std::pair<SettingKey, std::string> writes[] = {
         {SettingKey::ScreenLeft, form.left},
         {SettingKey::ScreenTop, form.top},
@@ -47,7 +47,7 @@ aquine::IoResult saveOptions(const Settings& settings, const OptionsForm& form, 
     for (const auto& [key, value] : writes)
         if (auto result = settings.write(key, value); !result)
             return result;
-    return aquine::IoResult::success();
+    return {};
 }
 
 namespace {

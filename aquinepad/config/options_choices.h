@@ -2,7 +2,7 @@
 // turns the form and those choices into settings.
 #pragma once
 
-#include "settings.h"
+#include "aquinepad/config/settings.h"
 
 #include <string>
 
@@ -37,7 +37,7 @@ std::string imeSetting(ImeChoice choice);
 
 // Writes the keys in the window's order: geometry, sliders, speech rate, skin, aero. Stops at the
 // first write that fails and returns it, so a read-only folder is reported rather than ignored.
-aquine::IoResult saveOptions(const Settings& settings, const OptionsForm& form, const OptionChoices& choices);
+aquine::Result<> saveOptions(const Settings& settings, const OptionsForm& form, const OptionChoices& choices);
 
 // The form as the window shows it when it opens: texts as stored, sliders from their numbers.
 OptionsForm loadOptionsForm(const Settings& settings);

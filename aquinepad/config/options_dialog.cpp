@@ -1,11 +1,11 @@
 // The options window's controls and handlers. Controls carry the names the notepad has always used
 // (编辑框1, 单选框6, 滑块条4 ...), so tests and later tools find them by those names.
-#include "options_dialog.h"
+#include "aquinepad/config/options_dialog.h"
 
-#include "companion_launcher.h"
-#include "gbk_qt.h"
-#include "program_dir.h"
-#include "skin_engine.h"
+#include "aquinepad/companions/companion_launcher.h"
+#include "common/qt/gbk_qt.h"
+#include "common/program_dir.h"
+#include "aquinepad/skin/skin_engine.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

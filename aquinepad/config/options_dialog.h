@@ -3,9 +3,9 @@
 // this run count.
 #pragma once
 
-#include "options_choices.h"
-#include "prompter.h"
-#include "settings.h"
+#include "aquinepad/config/options_choices.h"
+#include "common/qt/prompter.h"
+#include "aquinepad/config/settings.h"
 
 #include <QDialog>
 #include <filesystem>

@@ -1,12 +1,13 @@
 // Reading and writing the notepad's keys through the private-profile module.
-#include "settings.h"
+#include "aquinepad/config/settings.h"
 
-#include "gbk_codec.h"
-#include "ini_file.h"
-#include "numbers.h"
-#include "program_dir.h"
+#include "common/gbk_codec.h"
+#include "common/ini_file.h"
+#include "common/numbers.h"
+#include "common/program_dir.h"
 
 #include <array>
+#include <cerrno>
 
 namespace aquinepad {
 
@@ -53,9 +54,9 @@ std::string Settings::read(SettingKey key) const {
 
 std::int64_t Settings::readInteger(SettingKey key) const { return aquine::toInteger(read(key)); }
 
-aquine::IoResult Settings::write(SettingKey key, std::string_view gbk) const {
+aquine::Result<> Settings::write(SettingKey key, std::string_view gbk) const {
     if (isFolder(m_file))
-        return aquine::IoResult::failure(m_file.string() + " is a folder");
+        return aquine::fail(aquine::fileFailureReason("无法写入", m_file, EISDIR));
     return aquine::ini::writeKey(m_file, section(), settingName(key), gbk);
 }
 

@@ -2,7 +2,7 @@
 // uses is in the table below; values are GBK texts, absent ones read as empty text.
 #pragma once
 
-#include "file_io.h"
+#include "common/file_io.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -42,7 +42,7 @@ public:
     // The stored text as a number truncated toward zero; 0 for anything that is not a number.
     std::int64_t readInteger(SettingKey key) const;
     // WriteSetting: creates the file, the section and the key as needed; other keys stay as they are.
-    aquine::IoResult write(SettingKey key, std::string_view gbk) const;
+    aquine::Result<> write(SettingKey key, std::string_view gbk) const;
 
 private:
     std::filesystem::path m_file;

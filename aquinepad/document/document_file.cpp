@@ -1,8 +1,8 @@
 // Streaming document reads (POSIX) and safe document writes.
-#include "document_file.h"
+#include "aquinepad/document/document_file.h"
 
-#include "gbk_codec.h"
-#include "gbk_stream_decoder.h"
+#include "common/gbk_codec.h"
+#include "aquinepad/document/gbk_stream_decoder.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -64,7 +64,7 @@ bool readDocumentFile(const std::filesystem::path& file, DocumentText& text) {
     return true;
 }
 
-aquine::IoResult writeDocumentFile(const std::filesystem::path& file, std::string_view utf8) {
+aquine::Result<> writeDocumentFile(const std::filesystem::path& file, std::string_view utf8) {
     std::filesystem::path target = file;
     std::error_code ec;
     if (std::filesystem::is_symlink(file, ec)) {

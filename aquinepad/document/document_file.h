@@ -2,8 +2,8 @@
 // writing encodes the editor's text back and replaces the file safely.
 #pragma once
 
-#include "document_text.h"
-#include "file_io.h"
+#include "aquinepad/document/document_text.h"
+#include "common/file_io.h"
 
 #include <filesystem>
 #include <string_view>
@@ -16,6 +16,6 @@ bool readDocumentFile(const std::filesystem::path& file, DocumentText& text);
 
 // Writes the text as GBK through a temporary file renamed over the target. A symbolic link is
 // followed, so the file it points to is updated and the link stays.
-aquine::IoResult writeDocumentFile(const std::filesystem::path& file, std::string_view utf8);
+aquine::Result<> writeDocumentFile(const std::filesystem::path& file, std::string_view utf8);
 
 } // namespace aquinepad

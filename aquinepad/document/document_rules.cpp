@@ -1,8 +1,8 @@
 // Captions, status texts and geometry rules of the notepad's document.
-#include "document_rules.h"
+#include "aquinepad/document/document_rules.h"
 
-#include "gbk_codec.h"
-#include "numbers.h"
+#include "common/gbk_codec.h"
+#include "common/numbers.h"
 
 #include <algorithm>
 #include <limits>

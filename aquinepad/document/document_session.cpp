@@ -1,10 +1,10 @@
 // The document's life, step by step as the notepad has always done it, with the safe save.
-#include "document_session.h"
+#include "aquinepad/document/document_session.h"
 
-#include "document_file.h"
-#include "document_rules.h"
-#include "gbk_qt.h"
-#include "program_dir.h"
+#include "aquinepad/document/document_file.h"
+#include "aquinepad/document/document_rules.h"
+#include "common/qt/gbk_qt.h"
+#include "common/program_dir.h"
 
 namespace aquinepad {
 

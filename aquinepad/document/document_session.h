@@ -3,8 +3,8 @@
 // close requests here; every prompt goes through the Prompter.
 #pragma once
 
-#include "document_text.h"
-#include "prompter.h"
+#include "aquinepad/document/document_text.h"
+#include "common/qt/prompter.h"
 
 #include <QString>
 #include <string>

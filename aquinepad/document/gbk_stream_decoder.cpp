@@ -1,9 +1,9 @@
 // Piecewise GBK decoding. A byte below 0x30 never belongs to a multi-byte character (trail bytes are
 // 0x40 and up, the bytes of four-byte sequences 0x30 and up), so the text can be cut after any such
 // byte without changing how either side decodes.
-#include "gbk_stream_decoder.h"
+#include "aquinepad/document/gbk_stream_decoder.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 namespace aquinepad {
 

@@ -1,13 +1,13 @@
 // Main window wiring.
-#include "main_window.h"
+#include "aquinepad/document/main_window.h"
 
-#include "about_dialog.h"
-#include "document_rules.h"
-#include "gbk_qt.h"
-#include "options_dialog.h"
-#include "qt_prompter.h"
-#include "skin_engine.h"
-#include "update_checker.h"
+#include "aquinepad/document/about_dialog.h"
+#include "aquinepad/document/document_rules.h"
+#include "common/qt/gbk_qt.h"
+#include "aquinepad/config/options_dialog.h"
+#include "common/qt/qt_prompter.h"
+#include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/update/update_checker.h"
 
 #include <QCloseEvent>
 #include <QLabel>

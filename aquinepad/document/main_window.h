@@ -3,12 +3,12 @@
 // themselves live elsewhere.
 #pragma once
 
-#include "document_session.h"
-#include "menu_table.h"
-#include "options_choices.h"
-#include "plain_editor.h"
-#include "prompter.h"
-#include "settings.h"
+#include "aquinepad/document/document_session.h"
+#include "aquinepad/document/menu_table.h"
+#include "aquinepad/config/options_choices.h"
+#include "aquinepad/document/plain_editor.h"
+#include "common/qt/prompter.h"
+#include "aquinepad/config/settings.h"
 
 #include <QMainWindow>
 #include <filesystem>

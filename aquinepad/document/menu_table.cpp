@@ -1,5 +1,5 @@
 // The notepad's menu bar. Captions keep their access keys and trailing blanks exactly.
-#include "menu_table.h"
+#include "aquinepad/document/menu_table.h"
 
 namespace aquinepad {
 

@@ -1,5 +1,5 @@
 // Scintilla as a plain edit control.
-#include "plain_editor.h"
+#include "aquinepad/document/plain_editor.h"
 
 
 #include <QContextMenuEvent>

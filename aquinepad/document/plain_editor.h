@@ -3,7 +3,7 @@
 // every line ending kept byte for byte.
 #pragma once
 
-#include "document_text.h"
+#include "aquinepad/document/document_text.h"
 
 #include <Qsci/qsciscintillabase.h>
 

@@ -1,8 +1,8 @@
 // The start-up look from the settings.
-#include "skin_engine.h"
+#include "aquinepad/skin/skin_engine.h"
 
-#include "gbk_codec.h"
-#include "program_dir.h"
+#include "common/gbk_codec.h"
+#include "common/program_dir.h"
 
 namespace aquinepad {
 

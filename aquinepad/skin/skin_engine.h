@@ -2,7 +2,7 @@
 // start-up from the settings.
 #pragma once
 
-#include "settings.h"
+#include "aquinepad/config/settings.h"
 
 #include <filesystem>
 #include <string_view>

@@ -1,6 +1,6 @@
 // aquine-conv: converts GBK text from standard input with the text conversion service and writes the
 // result to standard output. Usage: aquine-conv --to traditional|simplified|big5|sjis
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 #include <cstdio>
 #include <cstring>

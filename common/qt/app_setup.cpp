@@ -1,5 +1,5 @@
 // Shared program start-up.
-#include "app_setup.h"
+#include "common/qt/app_setup.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,7 @@
 // QString <-> GBK glue.
-#include "gbk_qt.h"
+#include "common/qt/gbk_qt.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 namespace aquine {
 

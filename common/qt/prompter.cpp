@@ -1,5 +1,5 @@
 // Filter text shared by every Prompter.
-#include "prompter.h"
+#include "common/qt/prompter.h"
 
 namespace aquine {
 

@@ -1,5 +1,5 @@
 // Qt dialogs behind the Prompter interface.
-#include "qt_prompter.h"
+#include "common/qt/qt_prompter.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 // Prompter on real Qt dialogs, with the button texts of a Chinese desktop.
 #pragma once
 
-#include "prompter.h"
+#include "common/qt/prompter.h"
 
 #include <QPointer>
 #include <QWidget>

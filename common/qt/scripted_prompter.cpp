@@ -1,5 +1,5 @@
 // Scripted answers for tests.
-#include "scripted_prompter.h"
+#include "common/qt/scripted_prompter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // process aborts with the prompt's text) instead of waiting for a click that never comes.
 #pragma once
 
-#include "prompter.h"
+#include "common/qt/prompter.h"
 
 #include <QList>
 #include <functional>

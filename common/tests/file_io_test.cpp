@@ -1,5 +1,5 @@
 // Whole-file writes replace the file atomically and report failures.
-#include "file_io.h"
+#include "common/file_io.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ TEST(FileIo, MissingFilesAndFoldersAreReported) {
     EXPECT_FALSE(aquine::readFileBytes(fs::temp_directory_path()).has_value());
     const auto result = aquine::writeFileAtomically("/nonexistent/aquine/file", "x");
     EXPECT_FALSE(result);
-    EXPECT_NE(result.error.find("/nonexistent/aquine/file"), std::string::npos);
+    EXPECT_NE(result.reason().find("/nonexistent/aquine/file"), std::string::npos);
 }
 
 TEST(FileIo, FailedReplaceKeepsTheOldContentAndLeavesNoTemporary) {

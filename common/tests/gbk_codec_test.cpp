@@ -1,6 +1,6 @@
 // The codec must give back exactly the bytes it was given, whatever they are, and must agree with the
 // GBK and GB18030 tables wherever the bytes are real characters.
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

@@ -1,7 +1,7 @@
 // Tests write Chinese as UTF-8 literals; G() gives the GBK bytes the programs hold.
 #pragma once
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 // GBK helpers: positions are 1-based bytes, searches give -1, and character boundaries are respected
 // where a trail byte could be mistaken for ASCII or for the start of a character.
-#include "gbk_text.h"
-#include "gbk_literal.h"
+#include "common/gbk_text.h"
+#include "common/tests/gbk_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Private-profile files: what is read, what a write changes, and that nothing else moves.
-#include "gbk_literal.h"
-#include "ini_file.h"
+#include "common/tests/gbk_literal.h"
+#include "common/ini_file.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -87,6 +87,6 @@ TEST(IniFile, FailedWriteIsReported) {
     ASSERT_TRUE(aquine::writeFileAtomically(blocker, "x"));
     const auto result = ini::writeKey(blocker / "a.ini", "A", "k", "2");
     EXPECT_FALSE(result);
-    EXPECT_FALSE(result.error.empty());
+    EXPECT_FALSE(result.reason().empty());
     EXPECT_EQ(*aquine::readFileBytes(blocker), "x");
 }

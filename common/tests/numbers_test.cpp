@@ -1,5 +1,5 @@
 // Numbers typed by users and read from settings.
-#include "numbers.h"
+#include "common/numbers.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The text conversion service: character forms phrase by phrase, code pages byte for byte, and ASCII
 // untouched in every operation.
-#include "gbk_literal.h"
-#include "text_convert.h"
+#include "common/tests/gbk_literal.h"
+#include "common/text_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Candidate pages.
-#include "candidates.h"
+#include "imvara/engine/candidates.h"
 
 namespace imvara {
 

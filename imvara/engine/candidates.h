@@ -3,8 +3,8 @@
 // turns a digit into the text to type.
 #pragma once
 
-#include "lookup.h"
-#include "text_measure.h"
+#include "imvara/engine/lookup.h"
+#include "imvara/engine/text_measure.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 // Embeds data/code_table.txt byte for byte. The assembler includes the file directly, which keeps the
 // build fast and the bytes exact; CMake names the file in IMVARA_CODE_TABLE_FILE and rebuilds this
 // object when it changes.
-#include "code_table.h"
+#include "imvara/engine/code_table.h"
 
 #ifndef IMVARA_CODE_TABLE_FILE
 #error "IMVARA_CODE_TABLE_FILE must name the code table"

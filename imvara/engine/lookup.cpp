@@ -1,8 +1,8 @@
 // Lookup primitives over the lookup text.
-#include "lookup.h"
+#include "imvara/engine/lookup.h"
 
-#include "file_io.h"
-#include "program_dir.h"
+#include "common/file_io.h"
+#include "common/program_dir.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // forward byte search and a page costs at most one pass over the text.
 #pragma once
 
-#include "gbk_text.h"
+#include "common/gbk_text.h"
 
 #include <filesystem>
 #include <optional>

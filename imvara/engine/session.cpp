@@ -1,7 +1,7 @@
 // Key handling of the input method.
-#include "session.h"
+#include "imvara/engine/session.h"
 
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace imvara {
 

@@ -4,9 +4,9 @@
 // composition and the candidate line to draw the bar.
 #pragma once
 
-#include "candidates.h"
-#include "keyboard.h"
-#include "lookup.h"
+#include "imvara/engine/candidates.h"
+#include "imvara/engine/keyboard.h"
+#include "imvara/engine/lookup.h"
 
 #include <array>
 #include <string>

@@ -1,8 +1,8 @@
 // User words.
-#include "user_words.h"
+#include "imvara/engine/user_words.h"
 
-#include "gbk_text.h"
-#include "program_dir.h"
+#include "common/gbk_text.h"
+#include "common/program_dir.h"
 
 namespace imvara {
 
@@ -44,7 +44,7 @@ std::string UserWords::userText() const {
     return text;
 }
 
-aquine::IoResult UserWords::save(LookupText& lookup, const std::filesystem::path& dir) const {
+aquine::Result<> UserWords::save(LookupText& lookup, const std::filesystem::path& dir) const {
     const std::string text = userText();
     lookup.setUserText(text);
     return aquine::writeFileAtomically(aquine::systemFile(dir, kWordFileName), text);

@@ -2,8 +2,8 @@
 // saved after every change to "\word.bin" and into the lookup text, so the next lookup sees it.
 #pragma once
 
-#include "file_io.h"
-#include "lookup.h"
+#include "common/file_io.h"
+#include "imvara/engine/lookup.h"
 
 #include <filesystem>
 #include <string>
@@ -30,7 +30,7 @@ public:
     // Puts the list into the lookup text, then writes "\word.bin" in dir through a temporary file.
     // The lookup text keeps the change even when the write fails; the failure is returned so the
     // window can tell the user, whose words would otherwise be gone at the next start.
-    aquine::IoResult save(LookupText& lookup, const std::filesystem::path& dir) const;
+    aquine::Result<> save(LookupText& lookup, const std::filesystem::path& dir) const;
 
     static bool isBlank(std::string_view entry);
 

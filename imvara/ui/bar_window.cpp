@@ -1,8 +1,8 @@
 // The bar, its labels and its pop-up menu.
-#include "bar_window.h"
+#include "imvara/ui/bar_window.h"
 
-#include "dialogs.h"
-#include "gbk_qt.h"
+#include "imvara/ui/dialogs.h"
+#include "common/qt/gbk_qt.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,8 +3,8 @@
 // when "全拼" is right-clicked.
 #pragma once
 
-#include "session.h"
-#include "text_measure.h"
+#include "imvara/engine/session.h"
+#include "imvara/engine/text_measure.h"
 
 #include <QFont>
 #include <QPointer>

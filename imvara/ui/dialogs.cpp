@@ -1,8 +1,8 @@
 // Word management, reverse lookup and version windows.
-#include "dialogs.h"
+#include "imvara/ui/dialogs.h"
 
-#include "gbk_qt.h"
-#include "prompter.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/prompter.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -140,10 +140,10 @@ void WordWindow::deleteEntry() {
 }
 
 void WordWindow::save() {
-    const aquine::IoResult result = m_words.save(m_lookup, m_programDir);
+    const aquine::Result<> result = m_words.save(m_lookup, m_programDir);
     if (!result) {
         // The words stay in the list and the lookup, but would be gone at the next start: say so.
-        m_prompter.message(QStringLiteral("保存文件失败！\n") + QString::fromUtf8(result.error), QStringLiteral("错误:"),
+        m_prompter.message(QStringLiteral("保存文件失败！\n") + QString::fromUtf8(result.reason()), QStringLiteral("错误:"),
                            aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
     }
 }

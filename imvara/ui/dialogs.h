@@ -3,8 +3,8 @@
 // button row.
 #pragma once
 
-#include "lookup.h"
-#include "user_words.h"
+#include "imvara/engine/lookup.h"
+#include "imvara/engine/user_words.h"
 
 #include <QDialog>
 #include <filesystem>

@@ -1,5 +1,5 @@
 // Spare keycode assignment.
-#include "spare_key_pool.h"
+#include "imvara/x11/spare_key_pool.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // X11 key capture and typing for the input method.
-#include "x11_keyboard.h"
+#include "imvara/x11/x11_keyboard.h"
 
-#include "gbk_codec.h"
+#include "common/gbk_codec.h"
 
 #include <QSocketNotifier>
 #include <X11/XKBlib.h>

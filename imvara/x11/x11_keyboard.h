@@ -3,8 +3,8 @@
 // typed into the focused window through XTest with spare keycodes bound to each character.
 #pragma once
 
-#include "keyboard.h"
-#include "spare_key_pool.h"
+#include "imvara/engine/keyboard.h"
+#include "imvara/x11/spare_key_pool.h"
 
 #include <QObject>
 #include <QTimer>

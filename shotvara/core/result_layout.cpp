@@ -1,5 +1,5 @@
 // Result window layout rules.
-#include "result_layout.h"
+#include "shotvara/core/result_layout.h"
 
 #include <algorithm>
 

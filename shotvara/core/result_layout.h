@@ -2,7 +2,7 @@
 // place with the selection's size however the window is resized later.
 #pragma once
 
-#include "geometry.h"
+#include "shotvara/core/geometry.h"
 
 namespace shotvara {
 

@@ -1,5 +1,5 @@
 // Save naming rules.
-#include "save_target.h"
+#include "shotvara/core/save_target.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // Rubber-band selection rules.
-#include "selection.h"
+#include "shotvara/core/selection.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // yields the selected rectangle. Coordinates are picture pixels (physical screen pixels).
 #pragma once
 
-#include "geometry.h"
+#include "shotvara/core/geometry.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 // Picture encoding with Magick++: one library writes all three formats (Qt cannot write GIF), so the
 // three rows of the save dialog behave alike.
-#include "picture_encoder.h"
+#include "shotvara/platform/picture_encoder.h"
 
 #include <Magick++.h>
 #include <mutex>
@@ -30,9 +30,9 @@ std::vector<unsigned char> packedRgb(const QImage& picture) {
 
 } // namespace
 
-std::variant<std::string, EncodeError> encodePicture(const QImage& picture, PictureFormat format) {
+aquine::Result<std::string> encodePicture(const QImage& picture, PictureFormat format) {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return EncodeError{"图片为空"};
+        return aquine::fail("图片为空");
     initialiseMagick();
     try {
         const std::vector<unsigned char> rgb = packedRgb(picture);
@@ -65,7 +65,7 @@ std::variant<std::string, EncodeError> encodePicture(const QImage& picture, Pict
         image.write(&blob);
         return std::string(static_cast<const char*>(blob.data()), blob.length());
     } catch (const Magick::Exception& e) {
-        return EncodeError{e.what()};
+        return aquine::fail(std::string("无法编码图片：") + e.what());
     }
 }
 

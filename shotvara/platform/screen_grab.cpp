@@ -1,5 +1,5 @@
 // Screen grab through Qt's platform plugin (xcb reads the root window).
-#include "screen_grab.h"
+#include "shotvara/platform/screen_grab.h"
 
 #include <QPixmap>
 #include <QScreen>

@@ -1,5 +1,5 @@
 // Capture window: frozen screen, rubber band with its live size, Escape to leave.
-#include "capture_window.h"
+#include "shotvara/ui/capture_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
 // Scissors and floppy disk on a 24 x 24 grid, rendered for 1x and 2x screens.
-#include "icons.h"
+#include "shotvara/ui/icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

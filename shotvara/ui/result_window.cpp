@@ -1,8 +1,8 @@
 // Result window: menu, toolbar and the canvas at its fixed place.
-#include "result_window.h"
+#include "shotvara/ui/result_window.h"
 
-#include "icons.h"
-#include "result_layout.h"
+#include "shotvara/ui/icons.h"
+#include "shotvara/core/result_layout.h"
 
 #include <QAction>
 #include <QApplication>

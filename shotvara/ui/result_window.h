@@ -2,7 +2,7 @@
 // it or copy it.
 #pragma once
 
-#include "save_picture.h"
+#include "shotvara/ui/save_picture.h"
 
 #include <QImage>
 #include <QMainWindow>

@@ -1,9 +1,9 @@
 // Save flow of the result window.
-#include "save_picture.h"
+#include "shotvara/ui/save_picture.h"
 
-#include "file_io.h"
-#include "picture_encoder.h"
-#include "save_target.h"
+#include "common/file_io.h"
+#include "shotvara/platform/picture_encoder.h"
+#include "shotvara/core/save_target.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,7 +28,7 @@ QString firstDirectory() {
 
 } // namespace
 
-bool PictureSaver::saveAs(const QImage& picture) {
+aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     aquine::Prompter::FileRequest request;
     request.title = fromUtf8(kSaveDialogTitle);
     request.filter = fromUtf8(kSaveFilter);
@@ -39,11 +39,11 @@ bool PictureSaver::saveAs(const QImage& picture) {
                           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     const auto answer = m_prompter.saveFile(request);
     if (!answer)
-        return false;
+        return aquine::SaveOutcome::Cancelled;
 
     const auto target = saveTarget(answer->path.toStdString(), answer->filterIndex);
     if (!target)
-        return false;
+        return aquine::SaveOutcome::Cancelled;
     const QString path = QString::fromStdString(target->path);
     // The dialog asked about replacing the name it returned; a name we completed was never shown.
     if (path != answer->path && QFileInfo::exists(path)) {
@@ -51,26 +51,23 @@ bool PictureSaver::saveAs(const QImage& picture) {
             QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()),
             QStringLiteral("确认另存为"), aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::YesNo);
         if (replace != aquine::Prompter::Button::Yes)
-            return false;
+            return aquine::SaveOutcome::Cancelled;
     }
     m_lastDirectory = QFileInfo(path).absolutePath();
     m_lastRow = rowOfFormat(target->format);
 
-    auto encoded = encodePicture(picture, target->format);
-    aquine::IoResult written;
-    if (auto* error = std::get_if<EncodeError>(&encoded))
-        written = aquine::IoResult::failure(error->message);
-    else
-        written = aquine::writeFileAtomically(QFile::encodeName(path).toStdString(),
-                                              std::get<std::string>(encoded));
+    const auto encoded = encodePicture(picture, target->format);
+    const aquine::Result<> written =
+        encoded ? aquine::writeFileAtomically(QFile::encodeName(path).toStdString(), *encoded)
+                : aquine::Result<>(aquine::fail(encoded.reason()));
     if (!written) {
         m_prompter.message(QStringLiteral("保存文件失败！\n%1\n%2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(written.error)),
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(written.reason())),
                            QStringLiteral("错误"), aquine::Prompter::Icon::Error,
                            aquine::Prompter::Buttons::Ok);
-        return false;
+        return aquine::SaveOutcome::Failed;
     }
-    return true;
+    return aquine::SaveOutcome::Saved;
 }
 
 } // namespace shotvara

@@ -1,7 +1,8 @@
 // "另存为": ask for a file name, encode the picture in the chosen format, write it, report failures.
 #pragma once
 
-#include "prompter.h"
+#include "common/qt/prompter.h"
+#include "common/result.h"
 
 #include <QImage>
 #include <QString>
@@ -12,9 +13,8 @@ class PictureSaver {
 public:
     explicit PictureSaver(aquine::Prompter& prompter) : m_prompter(prompter) {}
 
-    // True when the picture was written; false when the user cancelled or the write failed (the user
-    // has then been told why).
-    bool saveAs(const QImage& picture);
+    // Failed means the user has been told why.
+    aquine::SaveOutcome saveAs(const QImage& picture);
 
 private:
     aquine::Prompter& m_prompter;

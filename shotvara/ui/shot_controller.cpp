@@ -1,5 +1,5 @@
 // Switching between the capture window and the result window.
-#include "shot_controller.h"
+#include "shotvara/ui/shot_controller.h"
 
 namespace shotvara {
 

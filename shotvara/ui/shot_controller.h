@@ -2,8 +2,8 @@
 // end of the process when the result window closes.
 #pragma once
 
-#include "capture_window.h"
-#include "result_window.h"
+#include "shotvara/ui/capture_window.h"
+#include "shotvara/ui/result_window.h"
 
 #include <QObject>
 #include <memory>

@@ -1,9 +1,9 @@
 // The options window on a temporary program folder: what "保存" stores, what a radio click writes at
 // once, the built-in input method started beside the program, and a settings file that cannot be
 // written.
-#include "gbk_literal.h"
-#include "notepad_fixture.h"
-#include "options_dialog.h"
+#include "common/tests/gbk_literal.h"
+#include "aquinepad/document/tests/notepad_fixture.h"
+#include "aquinepad/config/options_dialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // The settings file as start-up reads it: absent keys and non-numbers, and the look the skin engine
 // is given from the stored values.
-#include "gbk_literal.h"
-#include "settings.h"
-#include "skin_engine.h"
+#include "common/tests/gbk_literal.h"
+#include "aquinepad/config/settings.h"
+#include "aquinepad/skin/skin_engine.h"
 
 #include <filesystem>
 #include <fstream>

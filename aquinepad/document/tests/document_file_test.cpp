@@ -1,9 +1,9 @@
 // Documents on disk: piecewise decoding equals whole decoding, a large file arrives in pieces, and
 // symbolic links are kept.
-#include "document_file.h"
-#include "gbk_codec.h"
-#include "gbk_literal.h"
-#include "gbk_stream_decoder.h"
+#include "aquinepad/document/document_file.h"
+#include "common/gbk_codec.h"
+#include "common/tests/gbk_literal.h"
+#include "aquinepad/document/gbk_stream_decoder.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 // Captions, the default extension and the geometry rules.
-#include "document_rules.h"
-#include "gbk_literal.h"
+#include "aquinepad/document/document_rules.h"
+#include "common/tests/gbk_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The document's life in the real main window and editor, with scripted prompts: the unsaved-text
 // prompt on close, new and open; save and save as with their dialogs, captions and status bar; failed
 // opens and saves; the command-line file.
-#include "notepad_fixture.h"
+#include "aquinepad/document/tests/notepad_fixture.h"
 
 #include <QCloseEvent>
 #include <QTest>

@@ -2,12 +2,12 @@
 // prompts, and helpers for files in a temporary folder.
 #pragma once
 
-#include "gbk_literal.h"
-#include "gbk_qt.h"
-#include "main_window.h"
-#include "scripted_prompter.h"
-#include "skin_engine.h"
-#include "update_checker.h"
+#include "common/tests/gbk_literal.h"
+#include "common/qt/gbk_qt.h"
+#include "aquinepad/document/main_window.h"
+#include "common/qt/scripted_prompter.h"
+#include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/update/update_checker.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Whatever bytes a document holds, opening it in the real editor and saving it gives them back
 // exactly: mixed line endings, bytes that are not GBK, NUL, byte-order marks, no final line break.
-#include "notepad_fixture.h"
+#include "aquinepad/document/tests/notepad_fixture.h"
 
 #include <QTest>
 #include <random>

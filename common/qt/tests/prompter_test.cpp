@@ -1,8 +1,8 @@
 // Prompter: the scripted form tests rely on, and the Qt dialogs driven the way a user would.
-#include "gbk_qt.h"
-#include "qt_prompter.h"
-#include "scripted_prompter.h"
-#include "when_modal.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/qt_prompter.h"
+#include "common/qt/scripted_prompter.h"
+#include "common/qt/tests/when_modal.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

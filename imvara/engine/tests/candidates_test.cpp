@@ -1,8 +1,8 @@
 // Candidate pages under the bar font's metrics: what fits on a page, what the next page starts with,
 // how the page history behaves, and what a digit selects.
-#include "candidates.h"
-#include "code_table.h"
-#include "gbk_literal.h"
+#include "imvara/engine/candidates.h"
+#include "imvara/engine/code_table.h"
+#include "common/tests/gbk_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A keyboard that records what the session asks of the desktop.
 #pragma once
 
-#include "keyboard.h"
+#include "imvara/engine/keyboard.h"
 
 #include <map>
 #include <utility>

@@ -1,7 +1,7 @@
 // Lookup primitives on the real built-in table and on small hand-made texts.
-#include "code_table.h"
-#include "gbk_literal.h"
-#include "lookup.h"
+#include "imvara/engine/code_table.h"
+#include "common/tests/gbk_literal.h"
+#include "imvara/engine/lookup.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

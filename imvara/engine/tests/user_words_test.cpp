@@ -1,9 +1,9 @@
 // User words: the list read from the lookup text, the exact bytes of "\word.bin" after each change,
 // and the lookup seeing the change at once.
-#include "code_table.h"
-#include "file_io.h"
-#include "gbk_literal.h"
-#include "user_words.h"
+#include "imvara/engine/code_table.h"
+#include "common/file_io.h"
+#include "common/tests/gbk_literal.h"
+#include "imvara/engine/user_words.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -75,7 +75,7 @@ TEST_F(UserWordsTest, ModifyAndDeleteDownToAnEmptyFile) {
 }
 
 TEST_F(UserWordsTest, BlankLinesInTheFileAreDroppedAtTheNextChange) {
-    aquine::writeFileAtomically(dir / "word.bin", "\r\na " + G("一") + "\r\n\r\n  \r\nb " + G("二") + "\r\n");
+    ASSERT_TRUE(aquine::writeFileAtomically(dir / "word.bin", "\r\na " + G("一") + "\r\n\r\n  \r\nb " + G("二") + "\r\n"));
     lookup = LoadLookupText(lookup.codeTable(), dir);
     UserWords words = UserWords::fromLookup(lookup);
     EXPECT_EQ(words.entries(), (std::vector<std::string>{"a " + G("一"), "b " + G("二")}));
@@ -89,7 +89,7 @@ TEST_F(UserWordsTest, AFailedWriteIsReportedAndTheLookupKeepsTheChange) {
     words.add("hang " + G("行"));
     const auto result = words.save(lookup, dir / "missing-folder");
     EXPECT_FALSE(result);
-    EXPECT_FALSE(result.error.empty());
+    EXPECT_FALSE(result.reason().empty());
     EXPECT_EQ(ReverseLookup(lookup.text(), G("行")), "hang");
 }
 

@@ -1,10 +1,10 @@
 // The bar and the input method's windows, offscreen: layout, menu, and the word and reverse lookup
 // windows working on a real lookup text and a real word file.
-#include "bar_window.h"
-#include "dialogs.h"
-#include "file_io.h"
-#include "gbk_qt.h"
-#include "scripted_prompter.h"
+#include "imvara/ui/bar_window.h"
+#include "imvara/ui/dialogs.h"
+#include "common/file_io.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/scripted_prompter.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
 // Save naming: the filter row's format and extension, and names that already carry one.
-#include "save_target.h"
+#include "shotvara/core/save_target.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Rubber-band rules: normalised drags, clicks that select nothing, clipping to the picture.
-#include "selection.h"
+#include "shotvara/core/selection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The encoder writes real PNG, GIF and JPEG files: checked by their magic bytes and by decoding them with
 // Qt's own readers, a second implementation.
-#include "picture_encoder.h"
+#include "shotvara/platform/picture_encoder.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -32,9 +32,9 @@ QImage flatBlocks(int w, int h) {
 
 std::string encoded(const QImage& image, PictureFormat format) {
     auto result = encodePicture(image, format);
-    if (auto* error = std::get_if<EncodeError>(&result))
-        ADD_FAILURE() << error->message;
-    return std::get_if<std::string>(&result) ? std::get<std::string>(result) : std::string();
+    if (!result)
+        ADD_FAILURE() << result.reason();
+    return result ? *result : std::string();
 }
 
 QImage decoded(const std::string& bytes, const char* format) {

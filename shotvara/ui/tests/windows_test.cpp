@@ -1,8 +1,8 @@
 // The two windows driven offscreen: result layout, clicks that select nothing, menus, the save flow's
 // prompts and failures, copy. The whole program on a real X server is in tests/system/.
-#include "save_target.h"
-#include "scripted_prompter.h"
-#include "shot_controller.h"
+#include "shotvara/core/save_target.h"
+#include "common/qt/scripted_prompter.h"
+#include "shotvara/ui/shot_controller.h"
 
 #include <QAction>
 #include <QApplication>
