@@ -1,6 +1,6 @@
 // aquinepad: the notepad's entry point. One optional argument: a file whose text starts the document.
 #include "common/qt/app_setup.h"
-#include "aquinepad/document/main_window.h"
+#include "aquinepad/window/main_window.h"
 #include "common/program_dir.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
 
     aquinepad::InertSkinEngine skin;
     aquinepad::InertUpdateChecker updates;
-    aquinepad::MainWindow window({nullptr, &skin, &updates, aquine::programDirectory()});
+    aquinepad::MainWindow window({.skin = &skin, .updates = &updates, .programDir = aquine::programDirectory()});
     std::optional<std::string> file;
     if (argc > 1)
         file = aquine::gbkFromPath(argv[1]);

@@ -1,7 +1,8 @@
 // Opening and showing a large GBK document in the notepad's real window, and saving it, timed beside
 // `iconv -f GBK -t UTF-8` of the same file. Memory is the peak resident size the open adds, against
 // the file's size. AQUINEPAD_BENCH_MB sets the file size (default 100).
-#include "aquinepad/document/main_window.h"
+#include "aquinepad/editor/plain_editor.h"
+#include "aquinepad/window/main_window.h"
 #include "common/qt/scripted_prompter.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
@@ -75,7 +76,7 @@ std::int64_t statusKb(const char* field) {
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 struct Window {
-    Window() : window(MainWindow::Services{&prompter, &skin, &updates, fixture().dir}) {
+    Window() : window(Services{.prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = fixture().dir}) {
         window.show();
         QApplication::processEvents();
     }
@@ -139,8 +140,8 @@ void BM_Save(benchmark::State& state) {
         const std::int64_t before = statusKb("VmRSS");
         resetPeak();
         state.ResumeTiming();
-        if (w.window.session().SaveDocument(copy, true))
-            state.SkipWithError("save cancelled");
+        if (w.window.session().SaveDocument(copy, true) != aquine::SaveOutcome::Saved)
+            state.SkipWithError("the save did not happen");
         state.PauseTiming();
         peakRatio = std::max(peakRatio, (statusKb("VmHWM") - before) / (static_cast<double>(f.size) / 1024));
         state.ResumeTiming();

@@ -26,14 +26,17 @@ struct FileCloser {
 
 } // namespace
 
-bool readDocumentFile(const std::filesystem::path& file, DocumentText& text) {
+aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor& text) {
+    const auto failed = [&](int error) { return aquine::fail(aquine::fileFailureReason("无法读取", file, error)); };
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return failed(errno);
     FileCloser closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
+    if (::fstat(fd, &st) != 0)
+        return failed(errno);
+    if (S_ISDIR(st.st_mode))
+        return failed(EISDIR);
     if (S_ISREG(st.st_mode) && st.st_size > 0) {
         // Chinese text grows by half from GBK to UTF-8; ASCII does not grow.
         const auto size = static_cast<std::size_t>(st.st_size);
@@ -48,7 +51,7 @@ bool readDocumentFile(const std::filesystem::path& file, DocumentText& text) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return failed(errno);
         }
         if (n == 0)
             break;
@@ -61,7 +64,7 @@ bool readDocumentFile(const std::filesystem::path& file, DocumentText& text) {
     decoder.finish(utf8);
     if (!utf8.empty())
         text.appendText(utf8);
-    return true;
+    return {};
 }
 
 aquine::Result<> writeDocumentFile(const std::filesystem::path& file, std::string_view utf8) {

@@ -2,7 +2,7 @@
 // writing encodes the editor's text back and replaces the file safely.
 #pragma once
 
-#include "aquinepad/document/document_text.h"
+#include "aquinepad/editor/text_editor.h"
 #include "common/file_io.h"
 
 #include <filesystem>
@@ -10,9 +10,9 @@
 
 namespace aquinepad {
 
-// Appends the file's text to the editor, piece by piece. False when the file cannot be read (absent,
+// Appends the file's text to the editor, piece by piece. Fails when the file cannot be read (absent,
 // a folder, no permission, a read error); the editor may then hold part of it.
-bool readDocumentFile(const std::filesystem::path& file, DocumentText& text);
+aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor& text);
 
 // Writes the text as GBK through a temporary file renamed over the target. A symbolic link is
 // followed, so the file it points to is updated and the link stays.

@@ -16,7 +16,7 @@ QString documentFilter() {
                           "C/C++(*.c;*.cpp)|*.c;*.cpp|bash(*.sh;*.bash)|*.sh;*.bash|所有文件(*.*)|*.*");
 }
 
-DocumentSession::DocumentSession(DocumentText& text, DocumentView& view, Prompter& prompter)
+DocumentSession::DocumentSession(TextEditor& text, DocumentView& view, Prompter& prompter)
     : m_text(text), m_view(view), m_prompter(prompter) {}
 
 Prompter::FileRequest DocumentSession::fileRequest(const QString& title) const {
@@ -28,73 +28,69 @@ Prompter::FileRequest DocumentSession::fileRequest(const QString& title) const {
     return request;
 }
 
-bool DocumentSession::AskSaveChanges() {
+Pending DocumentSession::AskSaveChanges() {
     if (!IsModified())
-        return false;
+        return Pending::GoAhead;
     const auto answer = m_prompter.message(QStringLiteral("文件已经被修改，是否保存？"), QStringLiteral("询问"),
                                            Prompter::Icon::Question, Prompter::Buttons::YesNoCancel);
     if (answer == Prompter::Button::Cancel)
-        return true;
-    if (answer == Prompter::Button::Yes) {
-        bool saved = false;
-        if (SaveDocument({}, false, &saved))
-            return true;
-        // Going ahead after a failed save would throw away the text the user just asked to keep.
-        return !saved;
-    }
-    return false;
+        return Pending::Stop;
+    if (answer == Prompter::Button::Yes && SaveDocument({}, false) != aquine::SaveOutcome::Saved)
+        return Pending::Stop;
+    return Pending::GoAhead;
 }
 
-bool DocumentSession::SaveDocument(const std::string& path, bool useGivenPath, bool* saved) {
-    if (saved)
-        *saved = false;
+void DocumentSession::reportFailure(const QString& message, const std::string& reason) {
+    // The reason (which file, and why) goes on a line of its own under the notepad's own words.
+    const QString text = reason.empty() ? message : message + QLatin1Char('\n') + QString::fromStdString(reason);
+    m_prompter.message(text, QStringLiteral("错误"), Prompter::Icon::Error, Prompter::Buttons::Ok);
+}
+
+aquine::SaveOutcome DocumentSession::SaveDocument(const std::string& path, bool useGivenPath) {
     std::string target = useGivenPath ? path : m_path;
     if (target.empty()) {
         const auto chosen = m_prompter.saveFile(fileRequest(QStringLiteral("请输入欲保存到的文本文件名：")));
         if (!chosen)
-            return true;
+            return aquine::SaveOutcome::Cancelled;
         target = withDefaultExtension(aquine::gbkFromQ(chosen->path));
     }
-    if (!writeDocumentFile(aquine::pathFromGbk(target), m_text.textView())) {
-        m_prompter.message(QStringLiteral("保存文件失败！"), QStringLiteral("错误"), Prompter::Icon::Error,
-                           Prompter::Buttons::Ok);
-        return false;
+    if (const auto written = writeDocumentFile(aquine::pathFromGbk(target), m_text.textView()); !written) {
+        reportFailure(QStringLiteral("保存文件失败！"), written.reason());
+        return aquine::SaveOutcome::Failed;
     }
     m_path = target;
     m_view.showCaption(savedCaption(target));
     SetModified(false);
-    if (saved)
-        *saved = true;
-    return false;
+    return aquine::SaveOutcome::Saved;
 }
 
-bool DocumentSession::load(const std::string& path) {
-    if (readDocumentFile(aquine::pathFromGbk(path), m_text)) {
+aquine::Result<> DocumentSession::load(const std::string& path) {
+    auto read = readDocumentFile(aquine::pathFromGbk(path), m_text);
+    if (read)
         m_text.finishLoading();
-        return true;
-    }
-    m_text.clearText();
-    return false;
+    else
+        m_text.clearText();
+    return read;
 }
 
-bool DocumentSession::OpenDocument(const std::string& path) {
+aquine::Result<> DocumentSession::OpenDocument(const std::string& path) {
     m_text.clearText();
     SetModified(false);
     m_path.clear();
-    if (!load(path)) {
-        m_prompter.message(QStringLiteral("打开文件失败！"), QStringLiteral("错误"), Prompter::Icon::Error,
-                           Prompter::Buttons::Ok);
+    auto loaded = load(path);
+    if (!loaded) {
+        reportFailure(QStringLiteral("打开文件失败！"), loaded.reason());
         m_view.showCaption(failedOpenCaption());
-        return false;
+        return loaded;
     }
     SetModified(false);
     m_path = path;
     m_view.showCaption(openedCaption(path));
-    return true;
+    return loaded;
 }
 
 void DocumentSession::newDocument() {
-    if (AskSaveChanges())
+    if (AskSaveChanges() == Pending::Stop)
         return;
     m_text.clearText();
     m_view.showCaption(untitledCaption());
@@ -103,8 +99,8 @@ void DocumentSession::newDocument() {
     m_startupFile.clear();
 }
 
-void DocumentSession::openDocument() {
-    if (AskSaveChanges())
+void DocumentSession::openChosenFile() {
+    if (AskSaveChanges() == Pending::Stop)
         return;
     const auto chosen = m_prompter.openFile(fileRequest(QStringLiteral("请选择欲打开的文本文件名：")));
     if (!chosen)
@@ -115,24 +111,21 @@ void DocumentSession::openDocument() {
         m_view.showStatusPath(pathStatusText(path));
 }
 
-void DocumentSession::saveDocument() { SaveDocument({}, false); }
+void DocumentSession::saveCurrent() { (void)SaveDocument({}, false); }
 
-void DocumentSession::saveDocumentAs() {
+void DocumentSession::saveAsChosenFile() {
     const auto chosen = m_prompter.saveFile(fileRequest(QStringLiteral("请输入欲另存到的文本文件名：")));
     if (!chosen)
         return;
     const std::string path = withDefaultExtension(aquine::gbkFromQ(chosen->path));
-    bool saved = false;
-    SaveDocument(path, true, &saved);
     // The status bar names the file the document is now in, so it moves only when the save happened.
-    if (saved)
+    if (SaveDocument(path, true) == aquine::SaveOutcome::Saved)
         m_view.showStatusPath(pathStatusText(path));
 }
 
 void DocumentSession::loadStartupFile(const std::string& path) {
     // An unreadable file adds nothing and says nothing; the document stays untitled either way.
-    if (!load(path))
-        m_text.clearText();
+    (void)load(path);
     SetModified(false);
     m_startupFile = path;
 }

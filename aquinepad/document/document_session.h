@@ -3,8 +3,9 @@
 // close requests here; every prompt goes through the Prompter.
 #pragma once
 
-#include "aquinepad/document/document_text.h"
+#include "aquinepad/editor/text_editor.h"
 #include "common/qt/prompter.h"
+#include "common/result.h"
 
 #include <QString>
 #include <string>
@@ -22,40 +23,44 @@ public:
 // The filter of the file dialogs, "*.php" twice in its row as the program always had it.
 QString documentFilter();
 
+// Whether an action that would drop the document's text (new, open, exit, close) may go ahead.
+enum class Pending { GoAhead, Stop };
+
 class DocumentSession {
 public:
-    DocumentSession(DocumentText& text, DocumentView& view, aquine::Prompter& prompter);
+    DocumentSession(TextEditor& text, DocumentView& view, aquine::Prompter& prompter);
 
     const std::string& DocumentPath() const { return m_path; }
 
     bool IsModified() const { return m_text.isModified(); }
     void SetModified(bool value = true) { m_text.setModified(value); }
 
-    // True when the pending new, open, exit or close must not go ahead: the user cancelled, or the
-    // save the user asked for did not happen.
-    bool AskSaveChanges();
+    // Asks whether to save a modified document. Stop when the user cancelled, or when the save the
+    // user asked for did not happen: going ahead would throw away the text the user wants to keep.
+    Pending AskSaveChanges();
     // Writes the document to path (useGivenPath) or to DocumentPath, asking for a name when there is
-    // none. True only when the user cancelled the dialog; *saved tells whether the file was written.
-    bool SaveDocument(const std::string& path, bool useGivenPath, bool* saved = nullptr);
-    // Replaces the document with the file's text. False (after saying so) when it cannot be read.
-    bool OpenDocument(const std::string& path);
+    // none. A failure has been shown to the user.
+    aquine::SaveOutcome SaveDocument(const std::string& path, bool useGivenPath);
+    // Replaces the document with the file's text. A failure has been shown to the user.
+    aquine::Result<> OpenDocument(const std::string& path);
 
     // The menu commands.
     void newDocument();
-    void openDocument();
-    void saveDocument();
-    void saveDocumentAs();
+    void openChosenFile();
+    void saveCurrent();
+    void saveAsChosenFile();
     // "退出" and the window's close request: true when the window may go.
-    bool mayClose() { return !AskSaveChanges(); }
+    bool mayClose() { return AskSaveChanges() == Pending::GoAhead; }
 
     // Start-up: the text of the file named on the command line joins the untitled document.
     void loadStartupFile(const std::string& path);
 
 private:
     aquine::Prompter::FileRequest fileRequest(const QString& title) const;
-    bool load(const std::string& path);
+    aquine::Result<> load(const std::string& path);
+    void reportFailure(const QString& message, const std::string& reason);
 
-    DocumentText& m_text;
+    TextEditor& m_text;
     DocumentView& m_view;
     aquine::Prompter& m_prompter;
     std::string m_path;

@@ -2,7 +2,7 @@
 // once, the built-in input method started beside the program, and a settings file that cannot be
 // written.
 #include "common/tests/gbk_literal.h"
-#include "aquinepad/document/tests/notepad_fixture.h"
+#include "aquinepad/tests/notepad_fixture.h"
 #include "aquinepad/config/options_dialog.h"
 
 #include <QLineEdit>

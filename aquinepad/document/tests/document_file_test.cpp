@@ -4,6 +4,7 @@
 #include "common/gbk_codec.h"
 #include "common/tests/gbk_literal.h"
 #include "aquinepad/document/gbk_stream_decoder.h"
+#include "aquinepad/editor/tests/fake_text_editor.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,21 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The editor's side of a load, held in a string.
-class StringText : public DocumentText {
+// The editor's side of a load, counting how it arrives.
+class StringText : public aquinepad::testing::FakeTextEditor {
 public:
-    void clearText() override { text.clear(); }
     void reserveText(std::size_t n) override { reserved = n; }
     void appendText(std::string_view utf8) override {
-        text.append(utf8);
+        FakeTextEditor::appendText(utf8);
         ++pieces;
     }
-    void finishLoading() override {}
-    std::string_view textView() override { return text; }
-    bool isModified() const override { return false; }
-    void setModified(bool) override {}
 
-    std::string text;
     std::size_t reserved = 0;
     int pieces = 0;
 };
@@ -104,7 +99,19 @@ TEST(DocumentFile, ReadsLargeFilesInPiecesAndReservesForThem) {
     ASSERT_TRUE(readDocumentFile(dir.path / "big.txt", text));
     EXPECT_GT(text.pieces, 1);
     EXPECT_GE(text.reserved, bytes.size());
-    EXPECT_EQ(aquine::codec::utf8ToGbk(text.text), bytes);
+    EXPECT_EQ(aquine::codec::utf8ToGbk(text.text()), bytes);
+}
+
+TEST(DocumentFile, AFileThatCannotBeReadSaysWhichAndWhy) {
+    TempDir dir;
+    StringText text;
+    const auto missing = readDocumentFile(dir.path / "missing.txt", text);
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.reason().find((dir.path / "missing.txt").string()), std::string::npos);
+    EXPECT_NE(missing.reason().find("不存在"), std::string::npos) << missing.reason();
+    const auto folder = readDocumentFile(dir.path, text);
+    ASSERT_FALSE(folder);
+    EXPECT_NE(folder.reason().find("文件夹"), std::string::npos) << folder.reason();
 }
 
 TEST(DocumentFile, SavingThroughALinkUpdatesTheFileItPointsTo) {

@@ -1,6 +1,6 @@
 // Whatever bytes a document holds, opening it in the real editor and saving it gives them back
 // exactly: mixed line endings, bytes that are not GBK, NUL, byte-order marks, no final line break.
-#include "aquinepad/document/tests/notepad_fixture.h"
+#include "aquinepad/tests/notepad_fixture.h"
 
 #include <QTest>
 #include <random>
@@ -50,7 +50,7 @@ private slots:
             writeAll(in, doc);
             QVERIFY(pad.window->session().OpenDocument(aquine::gbkFromQ(in)));
             QVERIFY(!pad.window->session().IsModified());
-            QVERIFY(!pad.window->session().SaveDocument(aquine::gbkFromQ(out), true));
+            QVERIFY(pad.window->session().SaveDocument(aquine::gbkFromQ(out), true) == aquine::SaveOutcome::Saved);
             const QByteArray saved = readAll(out);
             if (saved != doc)
                 QFAIL(qPrintable(QStringLiteral("file %1 changed: %2 -> %3")

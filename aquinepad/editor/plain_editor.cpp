@@ -1,5 +1,5 @@
 // Scintilla as a plain edit control.
-#include "aquinepad/document/plain_editor.h"
+#include "aquinepad/editor/plain_editor.h"
 
 
 #include <QContextMenuEvent>
@@ -7,14 +7,20 @@
 #include <QMenu>
 #include <QPalette>
 #include <QWheelEvent>
+#include <algorithm>
 
 namespace aquinepad {
 
 namespace {
 
-constexpr int kFontPixels = 16;
-
 constexpr auto kDefault = static_cast<unsigned long>(QsciScintillaBase::STYLE_DEFAULT);
+
+// Scintilla draws no struck-out text; an indicator over the whole text does it.
+constexpr int kStrikeIndicator = 8;
+
+QColor qColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
+
+unsigned long position(std::size_t p) { return static_cast<unsigned long>(p); }
 
 // QScintilla reports every insertion and deletion to assistive technology with its character offset,
 // which it finds by counting every character before it: a keystroke at the end of a 100 MB document
@@ -26,6 +32,7 @@ constexpr long kAccessibleReportLimit = 8l << 20;
 
 PlainEditor::PlainEditor(QWidget* parent) : QsciScintillaBase(parent) {
     setObjectName(QStringLiteral("编辑框"));
+    m_font.family = fontFamily().toStdString();
     setUpDocument();
     setUpLook();
     removeCodeEditorKeys();
@@ -59,21 +66,17 @@ void PlainEditor::setUpLook() {
     SendScintilla(SCI_SETSCROLLWIDTH, 1ul);
     SendScintilla(SCI_SETTABWIDTH, 8ul);
 
-    // Scintilla sizes fonts in points; the design gives pixels.
-    const double points = kFontPixels * 72.0 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
-    const QByteArray family = fontFamily().toUtf8();
-    SendScintilla(SCI_STYLESETFONT, kDefault, family.constData());
-    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, kDefault,
-                  static_cast<long>(points * static_cast<int>(SC_FONT_SIZE_MULTIPLIER) + 0.5));
-    SendScintilla(SCI_STYLESETWEIGHT, kDefault, 400l);
-    SendScintilla(SCI_STYLESETFORE, kDefault, QColor(Qt::black));
-    SendScintilla(SCI_STYLESETBACK, kDefault, QColor(Qt::white));
-    SendScintilla(SCI_STYLECLEARALL);
+    applyStyle();
+    SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(kStrikeIndicator), static_cast<long>(INDIC_STRIKE));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int pos, int type, const char*, int length, int, int, int, int, int, int) {
+                if (m_font.strikeOut && (type & SC_MOD_INSERTTEXT))
+                    strikeOut(static_cast<std::size_t>(pos), static_cast<std::size_t>(length));
+            });
 
     const QPalette pal = palette();
     SendScintilla(SCI_SETSELFORE, 1ul, pal.color(QPalette::Active, QPalette::HighlightedText));
     SendScintilla(SCI_SETSELBACK, 1ul, pal.color(QPalette::Active, QPalette::Highlight));
-    SendScintilla(SCI_SETCARETFORE, QColor(Qt::black));
     SendScintilla(SCI_USEPOPUP, static_cast<unsigned long>(SC_POPUP_NEVER));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -128,6 +131,8 @@ void PlainEditor::appendText(std::string_view utf8) {
 
 void PlainEditor::finishLoading() {
     reportChangesBySize();
+    if (m_font.strikeOut)
+        strikeOut(0, textView().size());
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_DOCUMENTSTART);
 }
@@ -145,6 +150,95 @@ void PlainEditor::setModified(bool modified) {
     if (!modified)
         SendScintilla(SCI_SETSAVEPOINT);
 }
+
+TextRange PlainEditor::selection() const {
+    return {static_cast<std::size_t>(SendScintilla(SCI_GETSELECTIONSTART)),
+            static_cast<std::size_t>(SendScintilla(SCI_GETSELECTIONEND))};
+}
+
+void PlainEditor::setSelection(TextRange range) {
+    const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+    SendScintilla(SCI_SETSEL, position(std::min(range.start, length)), static_cast<long>(std::min(range.end, length)));
+}
+
+std::size_t PlainEditor::caretPosition() const { return static_cast<std::size_t>(SendScintilla(SCI_GETCURRENTPOS)); }
+
+void PlainEditor::replaceRange(std::size_t start, std::size_t end, std::string_view utf8) {
+    // A step of its own: Scintilla would otherwise merge it with typing next to it.
+    UndoGroup group(*this);
+    SendScintilla(SCI_SETTARGETRANGE, position(start), static_cast<long>(end));
+    SendScintilla(SCI_REPLACETARGET, position(utf8.size()), utf8.data());
+    SendScintilla(SCI_GOTOPOS, position(start + utf8.size()));
+}
+
+void PlainEditor::replaceSelection(std::string_view utf8) {
+    const TextRange range = selection();
+    replaceRange(range.start, range.end, utf8);
+}
+
+void PlainEditor::insertAtCaret(std::string_view utf8) {
+    const std::size_t caret = caretPosition();
+    replaceRange(caret, caret, utf8);
+}
+
+void PlainEditor::replaceAllText(std::string_view utf8) {
+    UndoGroup group(*this);
+    replaceRange(0, static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH)), utf8);
+    SendScintilla(SCI_DOCUMENTSTART);
+}
+
+void PlainEditor::beginUndoGroup() { SendScintilla(SCI_BEGINUNDOACTION); }
+void PlainEditor::endUndoGroup() { SendScintilla(SCI_ENDUNDOACTION); }
+
+void PlainEditor::undo() { SendScintilla(SCI_UNDO); }
+void PlainEditor::cut() { SendScintilla(SCI_CUT); }
+void PlainEditor::copy() { SendScintilla(SCI_COPY); }
+void PlainEditor::paste() { SendScintilla(SCI_PASTE); }
+void PlainEditor::selectAll() { SendScintilla(SCI_SELECTALL); }
+
+void PlainEditor::setTextColour(Rgb colour) {
+    m_textColour = colour;
+    applyStyle();
+}
+
+void PlainEditor::setBackgroundColour(Rgb colour) {
+    m_backgroundColour = colour;
+    applyStyle();
+}
+
+void PlainEditor::setFont(const EditorFont& font) {
+    m_font = font;
+    applyStyle();
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kStrikeIndicator));
+    SendScintilla(SCI_INDICATORCLEARRANGE, 0ul, SendScintilla(SCI_GETLENGTH));
+    if (m_font.strikeOut)
+        strikeOut(0, textView().size());
+}
+
+void PlainEditor::strikeOut(std::size_t start, std::size_t length) {
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kStrikeIndicator));
+    SendScintilla(SCI_INDICSETFORE, static_cast<unsigned long>(kStrikeIndicator), qColor(m_textColour));
+    SendScintilla(SCI_INDICATORFILLRANGE, position(start), static_cast<long>(length));
+}
+
+void PlainEditor::applyStyle() {
+    // Scintilla sizes fonts in points; the notepad gives pixels.
+    const double points = m_font.pixelSize * 72.0 / (logicalDpiY() > 0 ? logicalDpiY() : 96);
+    SendScintilla(SCI_STYLESETFONT, kDefault, m_font.family.c_str());
+    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, kDefault,
+                  static_cast<long>(points * static_cast<int>(SC_FONT_SIZE_MULTIPLIER) + 0.5));
+    SendScintilla(SCI_STYLESETWEIGHT, kDefault, m_font.bold ? 700l : 400l);
+    SendScintilla(SCI_STYLESETITALIC, kDefault, static_cast<long>(m_font.italic));
+    SendScintilla(SCI_STYLESETUNDERLINE, kDefault, static_cast<long>(m_font.underline));
+    SendScintilla(SCI_STYLESETFORE, kDefault, qColor(m_textColour));
+    SendScintilla(SCI_STYLESETBACK, kDefault, qColor(m_backgroundColour));
+    SendScintilla(SCI_STYLECLEARALL);
+    SendScintilla(SCI_INDICSETFORE, static_cast<unsigned long>(kStrikeIndicator), qColor(m_textColour));
+    // The caret stays visible on any paper.
+    SendScintilla(SCI_SETCARETFORE, qColor(m_textColour));
+}
+
+void PlainEditor::setTextVisible(bool visible) { setVisible(visible); }
 
 void PlainEditor::contextMenuEvent(QContextMenuEvent* event) {
     // The edit control's own menu, in the desktop's language.

@@ -4,7 +4,8 @@
 
 #include "common/tests/gbk_literal.h"
 #include "common/qt/gbk_qt.h"
-#include "aquinepad/document/main_window.h"
+#include "aquinepad/editor/plain_editor.h"
+#include "aquinepad/window/main_window.h"
 #include "common/qt/scripted_prompter.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
@@ -33,8 +34,10 @@ inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), stat
 struct Notepad {
     Notepad() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(
-            MainWindow::Services{&prompter, &skin, &updates, programDir.path().toStdString()});
+        window = std::make_unique<MainWindow>(Services{.prompter = &prompter,
+                                                       .skin = &skin,
+                                                       .updates = &updates,
+                                                       .programDir = programDir.path().toStdString()});
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }

@@ -1,5 +1,5 @@
 // The about window: the product, its series, its version and a note on the network features.
-#include "aquinepad/document/about_dialog.h"
+#include "aquinepad/about/about_dialog.h"
 
 #include <QLabel>
 #include <QPushButton>

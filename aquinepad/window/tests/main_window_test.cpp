@@ -1,6 +1,6 @@
 // The main window itself: its menu bar as the user sees it, the status bar, the editor filling the
 // client area as the window changes size, the place taken from the settings, and the about window.
-#include "aquinepad/document/tests/notepad_fixture.h"
+#include "aquinepad/tests/notepad_fixture.h"
 #include "common/qt/tests/when_modal.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
-// Main window wiring.
-#include "aquinepad/document/main_window.h"
+// Main window: menus, status bar, start-up and close.
+#include "aquinepad/window/main_window.h"
 
-#include "aquinepad/document/about_dialog.h"
 #include "aquinepad/document/document_rules.h"
-#include "common/qt/gbk_qt.h"
-#include "aquinepad/config/options_dialog.h"
-#include "common/qt/qt_prompter.h"
+#include "aquinepad/editor/plain_editor.h"
+#include "aquinepad/feature_list.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/qt_prompter.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,30 +18,35 @@
 namespace aquinepad {
 
 MainWindow::MainWindow(Services services, QWidget* parent)
-    : QMainWindow(parent), m_prompter(services.prompter), m_skin(services.skin), m_updates(services.updates),
-      m_programDir(std::move(services.programDir)), m_settings(Settings::inProgramDirectory(m_programDir)),
-      m_editor(new PlainEditor(this)) {
-    if (!m_prompter) {
+    : QMainWindow(parent), m_services(std::move(services)),
+      m_settings(Settings::inProgramDirectory(m_services.programDir)), m_editor(new PlainEditor(this)) {
+    if (!m_services.prompter) {
         m_ownPrompter = std::make_unique<aquine::QtPrompter>(this);
-        m_prompter = m_ownPrompter.get();
+        m_services.prompter = m_ownPrompter.get();
     }
     setWindowTitle(aquine::qFromGbk(untitledCaption()));
     setGeometry(kDesignWindowGeometry.left, kDesignWindowGeometry.top, kDesignWindowGeometry.width,
                 kDesignWindowGeometry.height);
     setCentralWidget(m_editor);
-    m_session = std::make_unique<DocumentSession>(*m_editor, static_cast<DocumentView&>(*this), *m_prompter);
-    buildMenus();
+    m_session = std::make_unique<DocumentSession>(*m_editor, static_cast<DocumentView&>(*this), *m_services.prompter);
+    m_context.reset(new NotepadContext{
+        .editor = *m_editor,
+        .document = *m_session,
+        .settings = m_settings,
+        .prompter = *m_services.prompter,
+        .programDir = m_services.programDir,
+        .skin = m_services.skin,
+        .updates = m_services.updates,
+        .window = static_cast<WindowRequests&>(*this),
+    });
+    installFeatures(m_commands, *m_context);
+    for (const MenuItem& top : menuBarTable())
+        addItems(menuBar()->addMenu(top.caption), top.items);
     buildStatusBar();
-    connectDocumentCommands();
     m_editor->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
-
-void MainWindow::buildMenus() {
-    for (const MenuItem& top : menuBarTable())
-        addItems(menuBar()->addMenu(top.caption), top.items);
-}
 
 void MainWindow::addItems(QMenu* menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& entry : items) {
@@ -54,7 +59,7 @@ void MainWindow::addItems(QMenu* menu, const std::vector<MenuItem>& items) {
             if (!entry.shortcut.isEmpty())
                 act->setShortcut(QKeySequence(entry.shortcut));
             const Command command = entry.command;
-            connect(act, &QAction::triggered, this, [this, command] { run(command); });
+            connect(act, &QAction::triggered, this, [this, command] { m_commands.run(command); });
             m_actions[command] = act;
         }
     }
@@ -64,29 +69,12 @@ void MainWindow::buildStatusBar() {
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("状态条1"));
     bar->setFixedHeight(kStatusBarHeight);
-    m_productPart = new QLabel(aquine::qFromGbk(productStatusText()), bar);
+    auto* productPart = new QLabel(aquine::qFromGbk(productStatusText()), bar);
     // 100 px held the text in the desktop font it was drawn for; never cut it off in a wider one.
-    m_productPart->setFixedWidth(std::max(100, m_productPart->sizeHint().width() + 4));
+    productPart->setFixedWidth(std::max(100, productPart->sizeHint().width() + 4));
     m_pathPart = new QLabel(aquine::qFromGbk(newDocumentStatusText()), bar);
-    bar->addWidget(m_productPart);
+    bar->addWidget(productPart);
     bar->addWidget(m_pathPart, 1);
-}
-
-void MainWindow::connectDocumentCommands() {
-    setHandler(Command::New, [this] { m_session->newDocument(); });
-    setHandler(Command::Open, [this] { m_session->openDocument(); });
-    setHandler(Command::Save, [this] { m_session->saveDocument(); });
-    setHandler(Command::SaveAs, [this] { m_session->saveDocumentAs(); });
-    setHandler(Command::Exit, [this] { exitProgram(); });
-    setHandler(Command::Options, [this] { showOptions(); });
-    setHandler(Command::About, [this] { showAbout(); });
-    // The edit control's own commands: their shortcuts are the menu's, so they must work from the start.
-    const auto send = [this](unsigned int message) { return [this, message] { m_editor->SendScintilla(message); }; };
-    setHandler(Command::Undo, send(QsciScintillaBase::SCI_UNDO));
-    setHandler(Command::Cut, send(QsciScintillaBase::SCI_CUT));
-    setHandler(Command::Copy, send(QsciScintillaBase::SCI_COPY));
-    setHandler(Command::Paste, send(QsciScintillaBase::SCI_PASTE));
-    setHandler(Command::SelectAll, send(QsciScintillaBase::SCI_SELECTALL));
 }
 
 QAction* MainWindow::action(Command command) const {
@@ -94,19 +82,9 @@ QAction* MainWindow::action(Command command) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-void MainWindow::setHandler(Command command, std::function<void()> handler) {
-    m_handlers[command] = std::move(handler);
-}
-
-void MainWindow::run(Command command) {
-    const auto it = m_handlers.find(command);
-    if (it != m_handlers.end() && it->second)
-        it->second();
-}
-
 void MainWindow::startUp(const std::optional<std::string>& commandLineFile) {
-    if (m_skin)
-        applyStartupLook(*m_skin, m_settings, m_programDir);
+    if (m_services.skin)
+        applyStartupLook(*m_services.skin, m_settings, m_services.programDir);
     const Rect r = startupWindowGeometry(m_settings.read(SettingKey::ScreenLeft), m_settings.read(SettingKey::ScreenTop),
                                          m_settings.read(SettingKey::WindowWidth),
                                          m_settings.read(SettingKey::WindowHeight));
@@ -117,17 +95,15 @@ void MainWindow::startUp(const std::optional<std::string>& commandLineFile) {
 }
 
 void MainWindow::checkForUpdatesAtStartup() {
-    if (m_updates)
-        m_updates->checkAtStartup();
+    if (m_services.updates)
+        m_services.updates->checkAtStartup();
 }
 
 void MainWindow::showCaption(const std::string& gbk) { setWindowTitle(aquine::qFromGbk(gbk)); }
 
 void MainWindow::showStatusPath(const std::string& gbk) { m_pathPart->setText(aquine::qFromGbk(gbk)); }
 
-void MainWindow::exitProgram() {
-    if (!m_session->mayClose())
-        return;
+void MainWindow::closeAfterDocumentAgreed() {
     // The user has answered already: the close below must not ask a second time.
     m_closeApproved = true;
     close();
@@ -140,16 +116,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
-}
-
-void MainWindow::showOptions() {
-    OptionsDialog dialog(m_settings, m_choices, *m_prompter, m_skin, m_programDir, this);
-    dialog.exec();
-}
-
-void MainWindow::showAbout() {
-    AboutDialog dialog(this);
-    dialog.exec();
 }
 
 } // namespace aquinepad

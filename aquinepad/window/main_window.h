@@ -1,40 +1,30 @@
 // The notepad's main window: the editor, the menu bar built from the menu table, the two-part status
-// bar, and the start-up sequence. It wires commands to the document session and the tools; the rules
-// themselves live elsewhere.
+// bar, and the start-up sequence. It owns what the features share (the context) and runs the command
+// each menu item gives; the features themselves register what the commands do.
 #pragma once
 
-#include "aquinepad/document/document_session.h"
-#include "aquinepad/document/menu_table.h"
-#include "aquinepad/config/options_choices.h"
-#include "aquinepad/document/plain_editor.h"
-#include "common/qt/prompter.h"
 #include "aquinepad/config/settings.h"
+#include "aquinepad/document/document_session.h"
+#include "aquinepad/window/command_table.h"
+#include "aquinepad/window/menu_table.h"
+#include "aquinepad/window/notepad_context.h"
 
 #include <QMainWindow>
-#include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QLabel;
 
 namespace aquinepad {
 
-class SkinEngine;
-class UpdateChecker;
+class PlainEditor;
 
-class MainWindow : public QMainWindow, private DocumentView {
+class MainWindow : public QMainWindow, private DocumentView, private WindowRequests {
     Q_OBJECT
 
 public:
-    struct Services {
-        aquine::Prompter* prompter = nullptr; // null: real dialogs owned by the window
-        SkinEngine* skin = nullptr;
-        UpdateChecker* updates = nullptr;
-        std::filesystem::path programDir;
-    };
-
     explicit MainWindow(Services services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -47,9 +37,8 @@ public:
     PlainEditor& editor() { return *m_editor; }
     DocumentSession& session() { return *m_session; }
     const Settings& settings() const { return m_settings; }
+    // The menu item that gives the command; null for a command no menu has.
     QAction* action(Command command) const;
-    // Gives a menu command its handler; commands without one do nothing yet.
-    void setHandler(Command command, std::function<void()> handler);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,30 +46,21 @@ protected:
 private:
     void showCaption(const std::string& gbk) override;
     void showStatusPath(const std::string& gbk) override;
+    QWidget* dialogParent() override { return this; }
+    void closeAfterDocumentAgreed() override;
 
-    void buildMenus();
     void addItems(QMenu* menu, const std::vector<MenuItem>& items);
     void buildStatusBar();
-    void connectDocumentCommands();
-    void run(Command command);
-    void exitProgram();
-    void showOptions();
-    void showAbout();
 
     std::unique_ptr<aquine::Prompter> m_ownPrompter;
-    aquine::Prompter* m_prompter;
-    SkinEngine* m_skin;
-    UpdateChecker* m_updates;
-    std::filesystem::path m_programDir;
+    Services m_services;
     Settings m_settings;
-    OptionChoices m_choices;
-
     PlainEditor* m_editor;
-    QLabel* m_productPart = nullptr;
     QLabel* m_pathPart = nullptr;
     std::unique_ptr<DocumentSession> m_session;
+    std::unique_ptr<NotepadContext> m_context;
+    CommandTable m_commands;
     std::map<Command, QAction*> m_actions;
-    std::map<Command, std::function<void()>> m_handlers;
     bool m_closeApproved = false;
 };
 

@@ -1,5 +1,5 @@
 // The notepad's menu bar. Captions keep their access keys and trailing blanks exactly.
-#include "aquinepad/document/menu_table.h"
+#include "aquinepad/window/menu_table.h"
 
 namespace aquinepad {
 

@@ -1,0 +1,75 @@
+// The document's editor (`编辑框`): Scintilla set up to look and act like a plain multi-line edit
+// control: no margins, no styling, white paper with black text in a Song-like CJK face at 16 px,
+// every line ending kept byte for byte.
+#pragma once
+
+#include "aquinepad/editor/text_editor.h"
+
+#include <Qsci/qsciscintillabase.h>
+#include <QString>
+
+namespace aquinepad {
+
+class PlainEditor : public QsciScintillaBase, public TextEditor {
+    Q_OBJECT
+
+public:
+    explicit PlainEditor(QWidget* parent = nullptr);
+
+    void clearText() override;
+    void reserveText(std::size_t utf8Bytes) override;
+    void appendText(std::string_view utf8) override;
+    void finishLoading() override;
+    std::string_view textView() override;
+    bool isModified() const override;
+    void setModified(bool modified) override;
+
+    TextRange selection() const override;
+    void setSelection(TextRange range) override;
+    std::size_t caretPosition() const override;
+
+    void replaceSelection(std::string_view utf8) override;
+    void insertAtCaret(std::string_view utf8) override;
+    void replaceAllText(std::string_view utf8) override;
+    void beginUndoGroup() override;
+    void endUndoGroup() override;
+
+    void undo() override;
+    void cut() override;
+    void copy() override;
+    void paste() override;
+    void selectAll() override;
+
+    void setTextColour(Rgb colour) override;
+    void setBackgroundColour(Rgb colour) override;
+    Rgb textColour() const override { return m_textColour; }
+    Rgb backgroundColour() const override { return m_backgroundColour; }
+    void setFont(const EditorFont& font) override;
+    EditorFont font() const override { return m_font; }
+    void setTextVisible(bool visible) override;
+    bool isTextVisible() const override { return !isHidden(); }
+
+    // The face the editor uses: the design's Song face where installed, else the bundled WenQuanYi.
+    static QString fontFamily();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void setUpDocument();
+    void setUpLook();
+    void removeCodeEditorKeys();
+    void reportChangesBySize();
+    // Replaces the bytes in [start, end) and leaves the caret after the new text. Scintilla's own
+    // replace-selection stops at a NUL byte, which documents may hold.
+    void replaceRange(std::size_t start, std::size_t end, std::string_view utf8);
+    void applyStyle();
+    void strikeOut(std::size_t start, std::size_t length);
+
+    Rgb m_textColour{0, 0, 0};
+    Rgb m_backgroundColour{255, 255, 255};
+    EditorFont m_font;
+};
+
+} // namespace aquinepad
