@@ -61,11 +61,12 @@ QLineEdit* OptionsDialog::addEdit(QWidget* page, const char* name) {
     return edit;
 }
 
-QSlider* OptionsDialog::addSlider(QWidget* page, const char* name, int maximum, int design) {
+QSlider* OptionsDialog::addSlider(QWidget* page, const char* name, SettingKey key) {
+    const SettingSpec& spec = settingSpec(key);
     auto* slider = new QSlider(Qt::Horizontal, page);
     slider->setObjectName(QString::fromUtf8(name));
-    slider->setRange(0, maximum);
-    slider->setValue(design);
+    slider->setRange(spec.min, spec.max);
+    slider->setValue(spec.defaultValue);
     slider->installEventFilter(this);
     return slider;
 }
@@ -110,8 +111,8 @@ QWidget* OptionsDialog::aeroTab() {
     auto* layout = new QVBoxLayout(page);
     auto* on = addRadio(page, "单选框1", QStringLiteral("开启Aero特效"), true);
     auto* off = addRadio(page, "单选框2", QStringLiteral("关闭Aero特效"), false);
-    m_transparency = addSlider(page, "滑块条4", 255, 120);
-    m_shadow = addSlider(page, "滑块条5", 18, 10);
+    m_transparency = addSlider(page, "滑块条4", SettingKey::Transparency);
+    m_shadow = addSlider(page, "滑块条5", SettingKey::ShadowSize);
     layout->addWidget(on);
     layout->addWidget(off);
     auto* form = new QFormLayout;
@@ -130,7 +131,7 @@ QWidget* OptionsDialog::skinTab() {
     auto* blue = addRadio(page, "单选框3", QStringLiteral("默认蓝色风格"), true);
     auto* vista = addRadio(page, "单选框4", QStringLiteral("Windows Vista"), false);
     auto* qq = addRadio(page, "单选框5", QStringLiteral("QQ2008"), false);
-    m_hue = addSlider(page, "滑块条1", 180, 0);
+    m_hue = addSlider(page, "滑块条1", SettingKey::Hue);
     layout->addWidget(blue);
     layout->addWidget(vista);
     layout->addWidget(qq);
@@ -138,9 +139,9 @@ QWidget* OptionsDialog::skinTab() {
     form->addRow(QStringLiteral("色调:"), m_hue);
     layout->addLayout(form);
     layout->addStretch();
-    connect(blue, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Blue, "\\skinh.she"); });
-    connect(vista, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Vista, "\\Aero.she"); });
-    connect(qq, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Qq2008, "\\QQ2008.she"); });
+    connect(blue, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Blue); });
+    connect(vista, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Vista); });
+    connect(qq, &QRadioButton::clicked, this, [this] { chooseSkin(SkinChoice::Qq2008); });
     return page;
 }
 
@@ -175,7 +176,7 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
             if (slider == m_hue)
                 m_skin->adjustHsv(m_hue->value(), 0, 0);
             else
-                m_skin->adjustAero(m_transparency->value(), 0, 8, m_shadow->value(), 0, 0, 0, 0, 0);
+                applyTranslucency(*m_skin, m_transparency->value(), m_shadow->value());
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -187,10 +188,10 @@ void OptionsDialog::chooseInputMethod(ImeChoice choice) {
         reportWriteFailure();
 }
 
-void OptionsDialog::chooseSkin(SkinChoice choice, std::string_view file) {
+void OptionsDialog::chooseSkin(SkinChoice choice) {
     m_choices.skin = choice;
     if (m_skin)
-        m_skin->attachEx(aquine::systemFile(m_programDir, file), "");
+        m_skin->attachEx(aquine::systemFile(m_programDir, skinSetting(choice)), "");
 }
 
 void OptionsDialog::chooseAero(AeroChoice choice) {

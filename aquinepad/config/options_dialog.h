@@ -35,12 +35,12 @@ private:
     QWidget* skinTab();
     QWidget* speechTab();
     QLineEdit* addEdit(QWidget* page, const char* name);
-    QSlider* addSlider(QWidget* page, const char* name, int maximum, int design);
+    QSlider* addSlider(QWidget* page, const char* name, SettingKey key);
     QRadioButton* addRadio(QWidget* page, const char* name, const QString& caption, bool checked);
 
     void load();
     void chooseInputMethod(ImeChoice choice);
-    void chooseSkin(SkinChoice choice, std::string_view file);
+    void chooseSkin(SkinChoice choice);
     void chooseAero(AeroChoice choice);
     void save();
     void reportWriteFailure();

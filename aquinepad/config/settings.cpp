@@ -13,11 +13,6 @@ namespace aquinepad {
 
 namespace {
 
-constexpr std::array kNames = {
-    "屏幕_左边", "屏幕_顶边", "启动窗口_宽度", "启动窗口_高度", "色调", "透明度",
-    "阴影大小", "朗读速度", "皮肤", "aero", "输入法",
-};
-
 const std::string& section() {
     static const std::string name = aquine::codec::utf8ToGbk("配置信息");
     return name;
@@ -34,12 +29,12 @@ bool isFolder(const std::filesystem::path& file) {
 
 const std::string& settingName(SettingKey key) {
     static const auto names = [] {
-        std::array<std::string, kNames.size()> gbk;
-        for (std::size_t i = 0; i < kNames.size(); ++i)
-            gbk[i] = aquine::codec::utf8ToGbk(kNames[i]);
+        std::array<std::string, kSettings.size()> gbk;
+        for (const SettingSpec& row : kSettings)
+            gbk[static_cast<std::size_t>(row.key)] = aquine::codec::utf8ToGbk(row.name);
         return gbk;
     }();
-    return names.at(static_cast<std::size_t>(key));
+    return names[static_cast<std::size_t>(key)];
 }
 
 Settings Settings::inProgramDirectory(const std::filesystem::path& dir) {

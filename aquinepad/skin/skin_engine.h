@@ -35,6 +35,9 @@ public:
 // empty text, is joined directly to the program's folder.
 std::filesystem::path skinFileFor(const std::filesystem::path& programDir, std::string_view skinSettingGbk);
 
+// Translucency and shadow of the translucent frame, as start-up and the options window's sliders set them.
+void applyTranslucency(SkinEngine& engine, int alpha, int shadow);
+
 // Start-up: attach, the translucent frame, the skin file, translucency with shadow, then the hue.
 void applyStartupLook(SkinEngine& engine, const Settings& settings, const std::filesystem::path& programDir);
 
