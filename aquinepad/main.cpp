@@ -1,9 +1,9 @@
 // aquinepad: the notepad's entry point. One optional argument: a file whose text starts the document.
-#include "common/qt/app_setup.h"
-#include "aquinepad/window/main_window.h"
-#include "common/program_dir.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
+#include "aquinepad/window/main_window.h"
+#include "common/program_dir.h"
+#include "common/qt/app_setup.h"
 
 #include <QApplication>
 

@@ -2,10 +2,10 @@
 // `iconv -f GBK -t UTF-8` of the same file. Memory is the peak resident size the open adds, against
 // the file's size. AQUINEPAD_BENCH_MB sets the file size (default 100).
 #include "aquinepad/editor/plain_editor.h"
-#include "aquinepad/window/main_window.h"
-#include "common/qt/scripted_prompter.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
+#include "aquinepad/window/main_window.h"
+#include "common/qt/scripted_prompter.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -76,7 +76,8 @@ std::int64_t statusKb(const char* field) {
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 struct Window {
-    Window() : window(Services{.prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = fixture().dir}) {
+    Window()
+        : window(Services{.prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = fixture().dir}) {
         window.show();
         QApplication::processEvents();
     }

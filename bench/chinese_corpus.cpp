@@ -101,16 +101,14 @@ private:
 class TextGenerator {
 public:
     explicit TextGenerator(std::uint64_t seed)
-        : m_rng(seed), m_subjects(splitWords(kSubjects)), m_adverbs(splitWords(kAdverbs)),
-          m_verbs(splitWords(kVerbs)), m_objects(splitWords(kObjects)), m_adjectives(splitWords(kAdjectives)),
+        : m_rng(seed), m_subjects(splitWords(kSubjects)), m_adverbs(splitWords(kAdverbs)), m_verbs(splitWords(kVerbs)),
+          m_objects(splitWords(kObjects)), m_adjectives(splitWords(kAdjectives)),
           m_timesAndPlaces(splitWords(kTimesAndPlaces)), m_connectors(splitWords(kConnectors)),
-          m_idioms(splitWords(kIdioms)), m_ascii(splitWords(kAsciiWords)),
-          m_traditional(splitWords(kTraditional)) {}
+          m_idioms(splitWords(kIdioms)), m_ascii(splitWords(kAsciiWords)), m_traditional(splitWords(kTraditional)) {}
 
     std::size_t vocabularySize() const {
-        return m_subjects.size() + m_adverbs.size() + m_verbs.size() + m_objects.size() +
-               m_adjectives.size() + m_timesAndPlaces.size() + m_connectors.size() + m_idioms.size() +
-               m_ascii.size() + m_traditional.size();
+        return m_subjects.size() + m_adverbs.size() + m_verbs.size() + m_objects.size() + m_adjectives.size() +
+               m_timesAndPlaces.size() + m_connectors.size() + m_idioms.size() + m_ascii.size() + m_traditional.size();
     }
 
     // One paragraph, or now and then a chapter heading, ending in CR LF.
@@ -135,9 +133,7 @@ public:
     }
 
 private:
-    std::string_view pick(const std::vector<std::string_view>& words) {
-        return words[m_rng.below(words.size())];
-    }
+    std::string_view pick(const std::vector<std::string_view>& words) { return words[m_rng.below(words.size())]; }
 
     std::string_view object() { return m_rng.chance(4) ? pick(m_traditional) : pick(m_objects); }
 
@@ -157,21 +153,15 @@ private:
 
     void number(std::string& s) {
         switch (m_rng.below(4)) {
-        case 0:
-            s += std::to_string(1 + m_rng.below(999));
-            break;
+        case 0: s += std::to_string(1 + m_rng.below(999)); break;
         case 1:
             s += std::to_string(m_rng.below(100));
             s += '.';
             s += std::to_string(m_rng.below(10));
             s += '%';
             break;
-        case 2:
-            s += std::to_string(1000 + m_rng.below(90000));
-            break;
-        default:
-            s += "三五十百千万两"sv.substr(3 * m_rng.below(7), 3);
-            break;
+        case 2: s += std::to_string(1000 + m_rng.below(90000)); break;
+        default: s += "三五十百千万两"sv.substr(3 * m_rng.below(7), 3); break;
         }
     }
 

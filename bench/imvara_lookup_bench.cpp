@@ -1,8 +1,8 @@
 // Cost of one key press of the input method (fresh lookup and first page) and of one reverse lookup,
 // beside a single memmem pass over the same lookup text: the floor of a design that keeps no index.
+#include "common/gbk_codec.h"
 #include "imvara/engine/candidates.h"
 #include "imvara/engine/code_table.h"
-#include "common/gbk_codec.h"
 #include "imvara/engine/lookup.h"
 
 #include <benchmark/benchmark.h>

@@ -25,9 +25,7 @@ constexpr unsigned long kColourA = 0xD03020;
 constexpr unsigned long kColourB = 0x2040C0;
 constexpr double kTimeoutSeconds = 30;
 
-double secondsSince(Clock::time_point t0) {
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+double secondsSince(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 pid_t spawn(const std::vector<std::string>& argv) {
     const pid_t pid = fork();
@@ -190,9 +188,7 @@ int main(int argc, char* argv[]) {
     const double s = median(shot), m = median(import), x = median(xwd);
     std::printf("screen %dx%d, %d runs, medians:\n", screen.width(), screen.height(), runs);
     std::printf("  shotvara start -> frozen screen shown  %7.1f ms\n", s * 1000);
-    std::printf("  import -window root x.png              %7.1f ms   ratio shotvara/import %.2f\n", m * 1000,
-                s / m);
-    std::printf("  xwd -root | convert xwd:- x.png        %7.1f ms   ratio shotvara/xwd    %.2f\n", x * 1000,
-                s / x);
+    std::printf("  import -window root x.png              %7.1f ms   ratio shotvara/import %.2f\n", m * 1000, s / m);
+    std::printf("  xwd -root | convert xwd:- x.png        %7.1f ms   ratio shotvara/xwd    %.2f\n", x * 1000, s / x);
     return 0;
 }

@@ -38,24 +38,21 @@ struct Entry {
     std::size_t bytes = 0;
 };
 
-template <class F>
-void add(std::vector<Entry>& entries, const char* name, const char* input, std::size_t bytes, F fn) {
+template <class F> void add(std::vector<Entry>& entries, const char* name, const char* input, std::size_t bytes, F fn) {
     entries.push_back({name, input, bytes});
     benchmark::RegisterBenchmark(name, [fn, bytes](benchmark::State& state) {
         for (auto _ : state) {
             std::string out = fn();
             benchmark::DoNotOptimize(out);
         }
-        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                                static_cast<std::int64_t>(bytes));
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
     });
 }
 
 // Passes every run on to the reporter the --benchmark_format flag asked for, and keeps a copy.
 class CollectingReporter : public benchmark::BenchmarkReporter {
 public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> inner)
-        : m_inner(std::move(inner)) {}
+    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> inner) : m_inner(std::move(inner)) {}
 
     bool ReportContext(const Context& context) override { return m_inner->ReportContext(context); }
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -140,8 +137,7 @@ void printSummary(std::FILE* out, const CollectingReporter& reporter, const std:
     std::fprintf(out,
                  "\nText: %zu bytes GBK (%.1f%% in two-byte characters), %zu bytes UTF-8, %zu lines, "
                  "%zu words and phrases to draw from\n",
-                 corpus.gbk.size(),
-                 100.0 * static_cast<double>(nonAscii) / static_cast<double>(corpus.gbk.size()),
+                 corpus.gbk.size(), 100.0 * static_cast<double>(nonAscii) / static_cast<double>(corpus.gbk.size()),
                  corpus.utf8.size(), corpus.lines, corpus.vocabulary);
     std::fprintf(out, "%-22s %-6s %10s %12s\n", "operation", "input", "MB/s", "ms per pass");
     for (const Entry& e : entries) {
@@ -151,8 +147,7 @@ void printSummary(std::FILE* out, const CollectingReporter& reporter, const std:
         std::fprintf(out, "%-22s %-6s %10.1f %12.1f\n", e.name.c_str(), e.input.c_str(),
                      static_cast<double>(e.bytes) / it->second / 1e6, it->second * 1e3);
     }
-    std::fprintf(
-        out, "(MB = 10^6 bytes of that row's input; CPU time, the median where there were repetitions)\n\n");
+    std::fprintf(out, "(MB = 10^6 bytes of that row's input; CPU time, the median where there were repetitions)\n\n");
 
     // Both sides convert the same text, one as GBK and one as UTF-8, so the ratio is taken on time per
     // pass: a ratio of bytes per second would favour the side whose encoding is longer.
@@ -174,8 +169,8 @@ void printSummary(std::FILE* out, const CollectingReporter& reporter, const std:
             continue;
         }
         const double ratio = ref->second / ours->second;
-        std::fprintf(out, "%-13s / %-15s = %.2fx (target >= %.1fx)  %s\n", p.ours, p.reference, ratio,
-                     kTarget, ratio >= kTarget ? "PASS" : "MISS");
+        std::fprintf(out, "%-13s / %-15s = %.2fx (target >= %.1fx)  %s\n", p.ours, p.reference, ratio, kTarget,
+                     ratio >= kTarget ? "PASS" : "MISS");
     }
 
     // Where the time goes, from differences of the rows above. Each row carries a few per cent of noise,
@@ -185,12 +180,11 @@ void printSummary(std::FILE* out, const CollectingReporter& reporter, const std:
     if (has("ToTraditional") && has("gbkToUtf8") && has("OpenCC s2t") && has("utf8ToGbk")) {
         const double t = ms("ToTraditional");
         const double rest = t - ms("gbkToUtf8") - ms("OpenCC s2t") - ms("utf8ToGbk");
-        std::fprintf(
-            out,
-            "\nToTraditional %.0f ms = gbkToUtf8 %.0f (%.0f%%) + OpenCC s2t %.0f (%.0f%%) + utf8ToGbk %.0f "
-            "(%.0f%%) + other %.0f (%.0f%%)\n",
-            t, ms("gbkToUtf8"), 100 * ms("gbkToUtf8") / t, ms("OpenCC s2t"), 100 * ms("OpenCC s2t") / t,
-            ms("utf8ToGbk"), 100 * ms("utf8ToGbk") / t, rest, 100 * rest / t);
+        std::fprintf(out,
+                     "\nToTraditional %.0f ms = gbkToUtf8 %.0f (%.0f%%) + OpenCC s2t %.0f (%.0f%%) + utf8ToGbk %.0f "
+                     "(%.0f%%) + other %.0f (%.0f%%)\n",
+                     t, ms("gbkToUtf8"), 100 * ms("gbkToUtf8") / t, ms("OpenCC s2t"), 100 * ms("OpenCC s2t") / t,
+                     ms("utf8ToGbk"), 100 * ms("utf8ToGbk") / t, rest, 100 * rest / t);
     }
     // The code-page step is what is left once the form conversion and the decoding are taken away.
     if (has("ToBig5") && has("ToTraditional") && has("utf8ToGbk")) {
@@ -263,8 +257,8 @@ int main(int argc, char** argv) {
     args.push_back(nullptr);
 
     const std::string format = flagValue(count, args.data(), "format");
-    CollectingReporter reporter(reporterFor(format, flagValue(count, args.data(), "color"),
-                                            flagValue(count, args.data(), "counters_tabular")));
+    CollectingReporter reporter(
+        reporterFor(format, flagValue(count, args.data(), "color"), flagValue(count, args.data(), "counters_tabular")));
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;

@@ -19,8 +19,8 @@ int main(int argc, char* argv[]) {
     // Taken while no window of ours is on the screen, so the picture is the screen as the user left it.
     shotvara::ScreenPicture picture = shotvara::grabScreen(screen);
     if (picture.image.isNull()) {
-        prompter.message(QStringLiteral("截取屏幕失败！"), QStringLiteral("错误"),
-                         aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
+        prompter.message(QStringLiteral("截取屏幕失败！"), QStringLiteral("错误"), aquine::Prompter::Icon::Error,
+                         aquine::Prompter::Buttons::Ok);
         return 1;
     }
     QObject::connect(&controller, &shotvara::ShotController::finished, &app, &QCoreApplication::exit);

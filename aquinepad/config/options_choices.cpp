@@ -18,9 +18,7 @@ std::string skinSetting(SkinChoice choice) {
     return "\\skinh.she";
 }
 
-std::string aeroSetting(AeroChoice choice) {
-    return aquine::codec::utf8ToGbk(choice == AeroChoice::On ? "是" : "否");
-}
+std::string aeroSetting(AeroChoice choice) { return aquine::codec::utf8ToGbk(choice == AeroChoice::On ? "是" : "否"); }
 
 std::string imeSetting(ImeChoice choice) {
     switch (choice) {

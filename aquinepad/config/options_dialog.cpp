@@ -3,9 +3,9 @@
 #include "aquinepad/config/options_dialog.h"
 
 #include "aquinepad/companions/companion_launcher.h"
-#include "common/qt/gbk_qt.h"
-#include "common/program_dir.h"
 #include "aquinepad/skin/skin_engine.h"
+#include "common/program_dir.h"
+#include "common/qt/gbk_qt.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -22,8 +22,8 @@ namespace aquinepad {
 
 using aquine::Prompter;
 
-OptionsDialog::OptionsDialog(const Settings& settings, OptionChoices& choices, Prompter& prompter,
-                             SkinEngine* skin, std::filesystem::path programDir, QWidget* parent)
+OptionsDialog::OptionsDialog(const Settings& settings, OptionChoices& choices, Prompter& prompter, SkinEngine* skin,
+                             std::filesystem::path programDir, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_choices(choices), m_prompter(prompter), m_skin(skin),
       m_programDir(std::move(programDir)) {
     setWindowTitle(QStringLiteral("配置选项"));

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "aquinepad/config/options_choices.h"
-#include "common/qt/prompter.h"
 #include "aquinepad/config/settings.h"
+#include "common/qt/prompter.h"
 
 #include <QDialog>
 #include <filesystem>

@@ -56,7 +56,8 @@ inline constexpr std::array kSettings = {
 constexpr bool settingsTableInKeyOrder() {
     for (std::size_t i = 0; i < kSettings.size(); ++i) {
         const SettingSpec& row = kSettings[i];
-        if (static_cast<std::size_t>(row.key) != i || (row.ranged && !(row.min <= row.defaultValue && row.defaultValue <= row.max)))
+        if (static_cast<std::size_t>(row.key) != i ||
+            (row.ranged && !(row.min <= row.defaultValue && row.defaultValue <= row.max)))
             return false;
     }
     return true;

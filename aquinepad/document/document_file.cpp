@@ -1,8 +1,8 @@
 // Streaming document reads (POSIX) and safe document writes.
 #include "aquinepad/document/document_file.h"
 
-#include "common/gbk_codec.h"
 #include "aquinepad/document/gbk_stream_decoder.h"
+#include "common/gbk_codec.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -14,8 +14,8 @@ namespace {
 std::string gbk(std::string_view utf8) { return aquine::codec::utf8ToGbk(utf8); }
 
 int clampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min() / 2,
-                                                      std::numeric_limits<int>::max() / 2));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
 } // namespace

@@ -3,17 +3,18 @@
 
 #include "aquinepad/document/document_file.h"
 #include "aquinepad/document/document_rules.h"
-#include "common/qt/gbk_qt.h"
 #include "common/program_dir.h"
+#include "common/qt/gbk_qt.h"
 
 namespace aquinepad {
 
 using aquine::Prompter;
 
 QString documentFilter() {
-    return QStringLiteral("文本文档(.txt)|*.txt|"
-                          "网页文件(*.htm;*.html;*.php;*.php;*.css;*.js;*.asp)|*.htm;*.html;*.php;*.php;*.css;*.js;*.asp|"
-                          "C/C++(*.c;*.cpp)|*.c;*.cpp|bash(*.sh;*.bash)|*.sh;*.bash|所有文件(*.*)|*.*");
+    return QStringLiteral(
+        "文本文档(.txt)|*.txt|"
+        "网页文件(*.htm;*.html;*.php;*.php;*.css;*.js;*.asp)|*.htm;*.html;*.php;*.php;*.css;*.js;*.asp|"
+        "C/C++(*.c;*.cpp)|*.c;*.cpp|bash(*.sh;*.bash)|*.sh;*.bash|所有文件(*.*)|*.*");
 }
 
 DocumentSession::DocumentSession(TextEditor& text, DocumentView& view, Prompter& prompter)

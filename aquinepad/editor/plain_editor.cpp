@@ -1,7 +1,6 @@
 // Scintilla as a plain edit control.
 #include "aquinepad/editor/plain_editor.h"
 
-
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QMenu>

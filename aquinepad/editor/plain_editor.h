@@ -5,8 +5,8 @@
 
 #include "aquinepad/editor/text_editor.h"
 
-#include <Qsci/qsciscintillabase.h>
 #include <QString>
+#include <Qsci/qsciscintillabase.h>
 
 namespace aquinepad {
 

@@ -2,13 +2,13 @@
 // prompts, and helpers for files in a temporary folder.
 #pragma once
 
-#include "common/tests/gbk_literal.h"
-#include "common/qt/gbk_qt.h"
 #include "aquinepad/editor/plain_editor.h"
-#include "aquinepad/window/main_window.h"
-#include "common/qt/scripted_prompter.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
+#include "aquinepad/window/main_window.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/scripted_prompter.h"
+#include "common/tests/gbk_literal.h"
 
 #include <QFile>
 #include <QLabel>
@@ -34,10 +34,8 @@ inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), stat
 struct Notepad {
     Notepad() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{.prompter = &prompter,
-                                                       .skin = &skin,
-                                                       .updates = &updates,
-                                                       .programDir = programDir.path().toStdString()});
+        window = std::make_unique<MainWindow>(Services{
+            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }

@@ -4,7 +4,8 @@
 
 namespace aquinepad {
 
-// Add new commands at the end.
+// Add new commands at the end. Grouped by menu, so the formatter leaves the lines alone.
+// clang-format off
 enum class Command {
     None,
     New, Open, Save, SaveAs, Print, Exit,
@@ -16,5 +17,6 @@ enum class Command {
     SetTitle, HiddenText, ToTraditional, ToSimplified, ReadAloud, ImageConversion, QuickScreenshot, Tools,
     LogoMode, ShareDocument, Options, AssociateTxt, RemoveAssociation, UpdateProgram, About,
 };
+// clang-format on
 
 } // namespace aquinepad

@@ -85,9 +85,9 @@ QAction* MainWindow::action(Command command) const {
 void MainWindow::startUp(const std::optional<std::string>& commandLineFile) {
     if (m_services.skin)
         applyStartupLook(*m_services.skin, m_settings, m_services.programDir);
-    const Rect r = startupWindowGeometry(m_settings.read(SettingKey::ScreenLeft), m_settings.read(SettingKey::ScreenTop),
-                                         m_settings.read(SettingKey::WindowWidth),
-                                         m_settings.read(SettingKey::WindowHeight));
+    const Rect r =
+        startupWindowGeometry(m_settings.read(SettingKey::ScreenLeft), m_settings.read(SettingKey::ScreenTop),
+                              m_settings.read(SettingKey::WindowWidth), m_settings.read(SettingKey::WindowHeight));
     move(r.left, r.top);
     resize(r.width, r.height);
     if (commandLineFile)

@@ -10,8 +10,8 @@
 namespace aquinepad {
 
 struct MenuItem {
-    QString caption;             // empty for a separator
-    QString shortcut;            // QKeySequence text, empty for none
+    QString caption;  // empty for a separator
+    QString shortcut; // QKeySequence text, empty for none
     Command command = Command::None;
     std::vector<MenuItem> items; // a submenu when not empty
 

@@ -13,8 +13,7 @@ constexpr std::array kRowFormats{PictureFormat::Png, PictureFormat::Gif, Picture
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -37,12 +36,9 @@ int rowOfFormat(PictureFormat format) {
 
 std::string_view extensionOf(PictureFormat format) {
     switch (format) {
-    case PictureFormat::Gif:
-        return "gif";
-    case PictureFormat::Jpeg:
-        return "jpg";
-    case PictureFormat::Png:
-        break;
+    case PictureFormat::Gif: return "gif";
+    case PictureFormat::Jpeg: return "jpg";
+    case PictureFormat::Png: break;
     }
     return "png";
 }

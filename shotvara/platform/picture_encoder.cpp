@@ -23,8 +23,7 @@ std::vector<unsigned char> packedRgb(const QImage& picture) {
     const auto lineBytes = static_cast<std::size_t>(rgb.width()) * 3;
     std::vector<unsigned char> out(lineBytes * static_cast<std::size_t>(rgb.height()));
     for (int y = 0; y < rgb.height(); ++y)
-        std::copy_n(rgb.constScanLine(y), lineBytes,
-                    out.begin() + static_cast<std::ptrdiff_t>(lineBytes * y));
+        std::copy_n(rgb.constScanLine(y), lineBytes, out.begin() + static_cast<std::ptrdiff_t>(lineBytes * y));
     return out;
 }
 
@@ -36,8 +35,8 @@ aquine::Result<std::string> encodePicture(const QImage& picture, PictureFormat f
     initialiseMagick();
     try {
         const std::vector<unsigned char> rgb = packedRgb(picture);
-        Magick::Image image(static_cast<std::size_t>(picture.width()),
-                            static_cast<std::size_t>(picture.height()), "RGB", Magick::CharPixel, rgb.data());
+        Magick::Image image(static_cast<std::size_t>(picture.width()), static_cast<std::size_t>(picture.height()),
+                            "RGB", Magick::CharPixel, rgb.data());
         image.depth(8);
         switch (format) {
         case PictureFormat::Png:

@@ -44,8 +44,7 @@ QImage pattern(int n, QSize size) {
 
 class PatternWindow : public QWidget {
 public:
-    explicit PatternWindow(QImage image)
-        : QWidget(nullptr, Qt::FramelessWindowHint), m_image(std::move(image)) {
+    explicit PatternWindow(QImage image) : QWidget(nullptr, Qt::FramelessWindowHint), m_image(std::move(image)) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -141,8 +140,8 @@ int compare(char* argv[]) {
     if (file.isNull() || shot.isNull())
         return 1;
     if (file.size() != rect.size()) {
-        std::fprintf(stderr, "picture is %dx%d, the selection %dx%d\n", file.width(), file.height(),
-                     rect.width(), rect.height());
+        std::fprintf(stderr, "picture is %dx%d, the selection %dx%d\n", file.width(), file.height(), rect.width(),
+                     rect.height());
         return 1;
     }
     const QImage expected = shot.copy(rect);
@@ -152,12 +151,11 @@ int compare(char* argv[]) {
         for (int x = 0; x < rect.width(); ++x) {
             const QRgb p = file.pixel(x, y), q = expected.pixel(x, y);
             different += p != q;
-            total +=
-                std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
         }
     const double mean = total / (3.0 * rect.width() * rect.height());
-    std::printf("%dx%d, %d pixels differ, mean channel difference %.3f\n", rect.width(), rect.height(),
-                different, mean);
+    std::printf("%dx%d, %d pixels differ, mean channel difference %.3f\n", rect.width(), rect.height(), different,
+                mean);
     return (allowed == 0 ? different == 0 : mean <= allowed) ? 0 : 1;
 }
 

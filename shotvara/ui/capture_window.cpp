@@ -13,9 +13,7 @@ namespace {
 constexpr int kLabelPadding = 4;
 constexpr int kLabelGap = 4;
 
-QString sizeText(const Rect& r) {
-    return QStringLiteral("%1 × %2").arg(r.width).arg(r.height);
-}
+QString sizeText(const Rect& r) { return QStringLiteral("%1 × %2").arg(r.width).arg(r.height); }
 
 } // namespace
 
@@ -45,9 +43,7 @@ void CaptureWindow::showCapture() {
     update();
 }
 
-double CaptureWindow::pixelRatio() const {
-    return m_picture.image.isNull() ? 1.0 : m_picture.image.devicePixelRatio();
-}
+double CaptureWindow::pixelRatio() const { return m_picture.image.isNull() ? 1.0 : m_picture.image.devicePixelRatio(); }
 
 Point CaptureWindow::toPixels(const QPointF& logical) const {
     const double ratio = pixelRatio();
@@ -83,8 +79,7 @@ void CaptureWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect target = event->rect();
     const double ratio = pixelRatio();
-    const QRectF source(target.x() * ratio, target.y() * ratio, target.width() * ratio,
-                        target.height() * ratio);
+    const QRectF source(target.x() * ratio, target.y() * ratio, target.width() * ratio, target.height() * ratio);
     painter.drawImage(QRectF(target), m_picture.image, source);
     if (!m_band.selecting())
         return;

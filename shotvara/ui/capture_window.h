@@ -1,8 +1,8 @@
 // The borderless window over the whole screen that shows the frozen picture and the rubber band.
 #pragma once
 
-#include "shotvara/platform/screen_grab.h"
 #include "shotvara/core/selection.h"
+#include "shotvara/platform/screen_grab.h"
 
 #include <QRect>
 #include <QWidget>

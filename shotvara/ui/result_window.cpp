@@ -1,8 +1,8 @@
 // Result window: menu, toolbar and the canvas at its fixed place.
 #include "shotvara/ui/result_window.h"
 
-#include "shotvara/ui/icons.h"
 #include "shotvara/core/result_layout.h"
+#include "shotvara/ui/icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,8 +30,7 @@ QToolButton* toolButton(const QString& text, const QIcon& icon, QWidget* parent)
 
 } // namespace
 
-ResultWindow::ResultWindow(aquine::Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), m_saver(prompter) {
+ResultWindow::ResultWindow(aquine::Prompter& prompter, QWidget* parent) : QMainWindow(parent), m_saver(prompter) {
     setWindowTitle(QStringLiteral("截图"));
     setWindowIcon(scissorsIcon());
     move(50, 50);
@@ -92,8 +91,7 @@ void ResultWindow::setPicture(const QImage& picture) {
 }
 
 void ResultWindow::placeChildren() {
-    m_toolBar->setGeometry(0, 0, m_client->width(),
-                           std::min(m_toolBar->sizeHint().height(), kResultCanvasTop));
+    m_toolBar->setGeometry(0, 0, m_client->width(), std::min(m_toolBar->sizeHint().height(), kResultCanvasTop));
     const QSize selection = selectionSize();
     const Rect canvas = resultCanvasRect({selection.width(), selection.height()});
     m_canvas->setGeometry(canvas.x, canvas.y, canvas.width, canvas.height);

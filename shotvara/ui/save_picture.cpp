@@ -2,8 +2,8 @@
 #include "shotvara/ui/save_picture.h"
 
 #include "common/file_io.h"
-#include "shotvara/platform/picture_encoder.h"
 #include "shotvara/core/save_target.h"
+#include "shotvara/platform/picture_encoder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,9 +15,7 @@ namespace shotvara {
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Where the first save of a run starts: the user's pictures folder, else home (the working directory of
 // whoever started us means nothing to the user).
@@ -35,8 +33,8 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     request.initialFilter = m_lastRow;
     // A ready name, so Enter alone saves; it has no extension, so it takes the chosen row's.
     const QString directory = m_lastDirectory.isEmpty() ? firstDirectory() : m_lastDirectory;
-    request.initialName = directory + QStringLiteral("/截图_") +
-                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    request.initialName =
+        directory + QStringLiteral("/截图_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     const auto answer = m_prompter.saveFile(request);
     if (!answer)
         return aquine::SaveOutcome::Cancelled;
@@ -48,8 +46,8 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     // The dialog asked about replacing the name it returned; a name we completed was never shown.
     if (path != answer->path && QFileInfo::exists(path)) {
         const auto replace = m_prompter.message(
-            QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()),
-            QStringLiteral("确认另存为"), aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::YesNo);
+            QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()), QStringLiteral("确认另存为"),
+            aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::YesNo);
         if (replace != aquine::Prompter::Button::Yes)
             return aquine::SaveOutcome::Cancelled;
     }
@@ -57,14 +55,13 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     m_lastRow = rowOfFormat(target->format);
 
     const auto encoded = encodePicture(picture, target->format);
-    const aquine::Result<> written =
-        encoded ? aquine::writeFileAtomically(QFile::encodeName(path).toStdString(), *encoded)
-                : aquine::Result<>(aquine::fail(encoded.reason()));
+    const aquine::Result<> written = encoded
+                                         ? aquine::writeFileAtomically(QFile::encodeName(path).toStdString(), *encoded)
+                                         : aquine::Result<>(aquine::fail(encoded.reason()));
     if (!written) {
         m_prompter.message(QStringLiteral("保存文件失败！\n%1\n%2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(written.reason())),
-                           QStringLiteral("错误"), aquine::Prompter::Icon::Error,
-                           aquine::Prompter::Buttons::Ok);
+                           QStringLiteral("错误"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
         return aquine::SaveOutcome::Failed;
     }
     return aquine::SaveOutcome::Saved;

@@ -1,9 +1,9 @@
 // The options window on a temporary program folder: what "保存" stores, what a radio click writes at
 // once, the built-in input method started beside the program, and a settings file that cannot be
 // written.
-#include "common/tests/gbk_literal.h"
-#include "aquinepad/tests/notepad_fixture.h"
 #include "aquinepad/config/options_dialog.h"
+#include "aquinepad/tests/notepad_fixture.h"
+#include "common/tests/gbk_literal.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +18,9 @@ using namespace aquinepad::testing;
 namespace {
 
 struct Options {
-    Options() { prompter.setFailureHandler([this](const QString& what) { failures << what; }); }
+    Options() {
+        prompter.setFailureHandler([this](const QString& what) { failures << what; });
+    }
 
     std::unique_ptr<OptionsDialog> open() {
         return std::make_unique<OptionsDialog>(settings, choices, prompter, &skin, programDir.path().toStdString());
@@ -60,16 +62,18 @@ private slots:
         control<QSlider>(dialog, "滑块条1")->setValue(45);
         control<QPushButton>(dialog, "按钮2")->click();
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(o.iniText(), QStringLiteral("[配置信息]\r\n屏幕_左边=  100\r\n屏幕_顶边=顶\r\n启动窗口_宽度=800\r\n"
-                                             "启动窗口_高度=600 \r\n色调=45\r\n透明度=0\r\n阴影大小=0\r\n朗读速度=-3\r\n"
-                                             "皮肤=\\skinh.she\r\naero=否\r\n"));
+        QCOMPARE(o.iniText(),
+                 QStringLiteral("[配置信息]\r\n屏幕_左边=  100\r\n屏幕_顶边=顶\r\n启动窗口_宽度=800\r\n"
+                                "启动窗口_高度=600 \r\n色调=45\r\n透明度=0\r\n阴影大小=0\r\n朗读速度=-3\r\n"
+                                "皮肤=\\skinh.she\r\naero=否\r\n"));
         QVERIFY(o.failures.isEmpty());
     }
 
     void reopeningShowsStoredValuesAndDesignRadios() {
         Options o;
-        writeAll(o.ini(), bytes(G("[配置信息]\r\n屏幕_左边=30\r\n朗读速度=快\r\n色调=200\r\n透明度=99.9\r\n阴影大小=7\r\n"
-                                  "皮肤=\\Aero.she\r\naero=是\r\n输入法=内置\r\n")));
+        writeAll(o.ini(),
+                 bytes(G("[配置信息]\r\n屏幕_左边=30\r\n朗读速度=快\r\n色调=200\r\n透明度=99.9\r\n阴影大小=7\r\n"
+                         "皮肤=\\Aero.she\r\naero=是\r\n输入法=内置\r\n")));
         auto dialog = o.open();
         QCOMPARE(control<QLineEdit>(dialog, "编辑框1")->text(), QStringLiteral("30"));
         QCOMPARE(control<QLineEdit>(dialog, "编辑框3")->text(), QString());

@@ -1,8 +1,8 @@
 // The settings file as start-up reads it: absent keys and non-numbers, and the look the skin engine
 // is given from the stored values.
-#include "common/tests/gbk_literal.h"
 #include "aquinepad/config/settings.h"
 #include "aquinepad/skin/skin_engine.h"
+#include "common/tests/gbk_literal.h"
 
 #include <filesystem>
 #include <fstream>
@@ -24,7 +24,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     ~SettingsTest() override { fs::remove_all(dir); }
     void writeFile(std::string_view bytes) const {
-        std::ofstream(settings.file(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(settings.file(), std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
     fs::path dir = makeTempDir();

@@ -1,10 +1,10 @@
 // Documents on disk: piecewise decoding equals whole decoding, a large file arrives in pieces, and
 // symbolic links are kept.
 #include "aquinepad/document/document_file.h"
-#include "common/gbk_codec.h"
-#include "common/tests/gbk_literal.h"
 #include "aquinepad/document/gbk_stream_decoder.h"
 #include "aquinepad/editor/tests/fake_text_editor.h"
+#include "common/gbk_codec.h"
+#include "common/tests/gbk_literal.h"
 
 #include <filesystem>
 #include <fstream>

@@ -76,9 +76,7 @@ private slots:
         const QString blocked = pad.file("not-a-folder");
         writeAll(blocked, "x");
         pad.type(QStringLiteral("重要"));
-        pad.prompter.answerMessage(Button::Yes)
-            .answerSaveFile(answer(blocked + "/a.txt"))
-            .answerMessage(Button::Ok);
+        pad.prompter.answerMessage(Button::Yes).answerSaveFile(answer(blocked + "/a.txt")).answerMessage(Button::Ok);
         QVERIFY(!requestClose(pad));
         // The notepad's own words, then which file and why.
         QCOMPARE(pad.promptTexts().at(2).section(QLatin1Char('\n'), 0, 0), QStringLiteral("保存文件失败！"));

@@ -42,9 +42,14 @@ private slots:
         const QString out = pad.file("out.txt");
         // The named cases first: mixed line endings, byte-order marks (UTF-8, UTF-16 with NUL), a final
         // line break kept and none added, four-byte sequences with a lone 0x80, a lead byte cut off.
-        const QList<QByteArray> named = {QByteArray("a\r\nb\nc\rd"), QByteArray("\xEF\xBB\xBF\xD6\xD0"),
-                                         QByteArray("\xFF\xFE" "a\0b\0", 6), QByteArray("\xD6\xD0\r\n"),
-                                         QByteArray("\x81\x30\x81\x30\x95\x32\x82\x36\x80"), QByteArray("\xD6")};
+        const QList<QByteArray> named = {QByteArray("a\r\nb\nc\rd"),
+                                         QByteArray("\xEF\xBB\xBF\xD6\xD0"),
+                                         QByteArray("\xFF\xFE"
+                                                    "a\0b\0",
+                                                    6),
+                                         QByteArray("\xD6\xD0\r\n"),
+                                         QByteArray("\x81\x30\x81\x30\x95\x32\x82\x36\x80"),
+                                         QByteArray("\xD6")};
         for (int i = 0; i < 1000; ++i) {
             const QByteArray doc = i < named.size() ? named[i] : bytes(randomDocument(rng));
             writeAll(in, doc);

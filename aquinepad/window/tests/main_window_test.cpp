@@ -98,8 +98,9 @@ private slots:
 
     void placeComesFromTheSettings() {
         Notepad pad;
-        writeAll(pad.programDir.filePath(QStringLiteral("配置.ini")),
-                 bytes(G("[配置信息]\r\n屏幕_左边=120\r\n屏幕_顶边=80.9\r\n启动窗口_宽度=640\r\n启动窗口_高度=480\r\n")));
+        writeAll(
+            pad.programDir.filePath(QStringLiteral("配置.ini")),
+            bytes(G("[配置信息]\r\n屏幕_左边=120\r\n屏幕_顶边=80.9\r\n启动窗口_宽度=640\r\n启动窗口_高度=480\r\n")));
         pad.window->startUp(std::nullopt);
         QCOMPARE(pad.window->pos(), QPoint(120, 80));
         QCOMPARE(pad.window->size(), QSize(640, 480));
@@ -121,7 +122,8 @@ private slots:
         });
         pad.window->action(Command::About)->trigger();
         QCOMPARE(title, QStringLiteral("关于Aquine记事本"));
-        QCOMPARE(texts, (QStringList{"Aquine记事本", "Lorvane “Aquine”系列", "版本：1.0", "", "基于网络的功能需要网络连接"}));
+        QCOMPARE(texts,
+                 (QStringList{"Aquine记事本", "Lorvane “Aquine”系列", "版本：1.0", "", "基于网络的功能需要网络连接"}));
     }
 
     void optionsOpenFromTheMenuAndRememberChoices() {

@@ -20,9 +20,8 @@ QImage uniquePixels(int w, int h) {
 
 // Flat blocks of a few colours, like a dialog or a text page.
 QImage flatBlocks(int w, int h) {
-    static const QRgb colours[] = {qRgb(255, 0, 0),     qRgb(0, 128, 0), qRgb(0, 0, 255),
-                                   qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(250, 200, 30),
-                                   qRgb(128, 128, 128)};
+    static const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 128, 0),    qRgb(0, 0, 255),    qRgb(255, 255, 255),
+                                   qRgb(0, 0, 0),   qRgb(250, 200, 30), qRgb(128, 128, 128)};
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -39,8 +38,8 @@ std::string encoded(const QImage& image, PictureFormat format) {
 
 QImage decoded(const std::string& bytes, const char* format) {
     QImage image;
-    EXPECT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
-                                   static_cast<int>(bytes.size()), format));
+    EXPECT_TRUE(
+        image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), format));
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -1,7 +1,7 @@
 // The two windows driven offscreen: result layout, clicks that select nothing, menus, the save flow's
 // prompts and failures, copy. The whole program on a real X server is in tests/system/.
-#include "shotvara/core/save_target.h"
 #include "common/qt/scripted_prompter.h"
+#include "shotvara/core/save_target.h"
 #include "shotvara/ui/shot_controller.h"
 
 #include <QAction>
@@ -39,9 +39,7 @@ void drag(QWidget* w, QPoint from, QPoint to) {
     mouse(w, QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
-QLabel* canvasOf(ResultWindow* w) {
-    return w->findChild<QLabel*>(QStringLiteral("画板1"));
-}
+QLabel* canvasOf(ResultWindow* w) { return w->findChild<QLabel*>(QStringLiteral("画板1")); }
 
 } // namespace
 
@@ -122,9 +120,9 @@ private slots:
         QCOMPARE(menus[0]->text(), QStringLiteral("文件(&F)"));
         QStringList items;
         for (QAction* a : menus[0]->menu()->actions())
-            items << (a->isSeparator() ? QStringLiteral("-")
-                                       : a->text() + QLatin1Char('|') +
-                                             a->shortcut().toString(QKeySequence::PortableText));
+            items << (a->isSeparator()
+                          ? QStringLiteral("-")
+                          : a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText));
         QCOMPARE(items, (QStringList{"新建截图(&N)|Ctrl+N", "-", "另存为(&A)...|Ctrl+S", "-", "退出(&X)|"}));
         QStringList buttons;
         for (auto* b : window.findChildren<QToolButton*>())
@@ -197,8 +195,7 @@ private slots:
         ResultWindow window(prompter);
         window.setPicture(testPicture().image.copy(0, 0, 20, 20));
         const QString path = dir.filePath("no/such/folder/shot.png");
-        prompter.answerSaveFile(aquine::Prompter::FileAnswer{path, 0})
-            .answerMessage(aquine::Prompter::Button::Ok);
+        prompter.answerSaveFile(aquine::Prompter::FileAnswer{path, 0}).answerMessage(aquine::Prompter::Button::Ok);
         window.saveAs();
         QCOMPARE(prompter.pending(), 0);
         const auto& call = prompter.calls().last();
