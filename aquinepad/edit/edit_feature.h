@@ -1,4 +1,5 @@
-// The edit control's own commands of the "编辑(&E)" menu: undo, cut, copy, paste, select all.
+// The commands of the "编辑(&E)" menu (undo, clipboard, select all, date, time, separator, font) and
+// the look and caption items of "扩展(&E)" (background and text colours, 标题).
 #pragma once
 
 namespace aquinepad {

@@ -10,7 +10,9 @@
 #include "common/qt/scripted_prompter.h"
 #include "common/tests/gbk_literal.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -27,6 +29,13 @@ inline void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
+}
+
+// Keeps a picture for people to look at after the run, where the build asks for it.
+inline void artefact(const QImage& picture, const QString& name) {
+    const QString dir = qEnvironmentVariable("AQUINE_ARTEFACTS");
+    if (!dir.isEmpty() && QDir().mkpath(dir))
+        picture.save(dir + QLatin1Char('/') + name);
 }
 
 inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <algorithm>
+#include <cstdlib>
 
 namespace aquinepad {
 
@@ -107,6 +108,11 @@ void MainWindow::closeAfterDocumentAgreed() {
     // The user has answered already: the close below must not ask a second time.
     m_closeApproved = true;
     close();
+}
+
+void MainWindow::endProgramAtOnce() {
+    // Not QApplication::exit: that would run close events, and with them the save question.
+    std::_Exit(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+class QString;
 class QWidget;
 
 namespace aquinepad {
@@ -33,6 +34,10 @@ public:
     virtual QWidget* dialogParent() = 0;
     // Closes the main window once the document has agreed to go (the question was asked already).
     virtual void closeAfterDocumentAgreed() = 0;
+    // A caption of the user's own, until the document sets one again (new, open, save).
+    virtual void setTemporaryCaption(const QString& caption) = 0;
+    // Ends the program at once with exit code 0: no question, no window events, nothing written.
+    [[noreturn]] virtual void endProgramAtOnce() = 0;
 };
 
 struct NotepadContext {

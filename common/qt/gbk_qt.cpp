@@ -11,8 +11,8 @@ QString qFromGbk(std::string_view gbk) {
 }
 
 std::string gbkFromQ(const QString& text) {
-    return codec::utf16ToGbk(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                 static_cast<std::size_t>(text.size())));
+    return codec::utf16ToGbk(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
 } // namespace aquine

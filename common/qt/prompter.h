@@ -44,6 +44,8 @@ public:
 
     virtual Button message(const QString& text, const QString& title, Icon icon, Buttons buttons) = 0;
     virtual InputAnswer input(const QString& prompt, const QString& title, const QString& initialText) = 0;
+    // An input box that shows what is typed as dots, starting empty.
+    virtual InputAnswer inputPassword(const QString& prompt, const QString& title) = 0;
     virtual std::optional<FileAnswer> openFile(const FileRequest& request) = 0;
     virtual std::optional<FileAnswer> saveFile(const FileRequest& request) = 0;
     virtual std::optional<FontAnswer> chooseFont(const QFont& initialFont, const QColor& initialColor) = 0;

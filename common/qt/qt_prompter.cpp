@@ -92,7 +92,17 @@ Prompter::Button QtPrompter::message(const QString& text, const QString& title, 
 }
 
 Prompter::InputAnswer QtPrompter::input(const QString& prompt, const QString& title, const QString& initialText) {
+    return inputBox(prompt, title, initialText, QLineEdit::Normal);
+}
+
+Prompter::InputAnswer QtPrompter::inputPassword(const QString& prompt, const QString& title) {
+    return inputBox(prompt, title, {}, QLineEdit::Password);
+}
+
+Prompter::InputAnswer QtPrompter::inputBox(const QString& prompt, const QString& title, const QString& initialText,
+                                           QLineEdit::EchoMode echo) {
     QInputDialog dialog(m_parent);
+    dialog.setTextEchoMode(echo);
     dialog.setWindowTitle(title);
     dialog.setLabelText(forDisplay(prompt));
     dialog.setTextValue(initialText);

@@ -3,6 +3,7 @@
 
 #include "common/qt/prompter.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,12 +15,15 @@ public:
 
     Button message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     InputAnswer input(const QString& prompt, const QString& title, const QString& initialText) override;
+    InputAnswer inputPassword(const QString& prompt, const QString& title) override;
     std::optional<FileAnswer> openFile(const FileRequest& request) override;
     std::optional<FileAnswer> saveFile(const FileRequest& request) override;
     std::optional<FontAnswer> chooseFont(const QFont& initialFont, const QColor& initialColor) override;
 
 private:
     std::optional<FileAnswer> fileDialog(const FileRequest& request, bool save);
+    InputAnswer inputBox(const QString& prompt, const QString& title, const QString& initialText,
+                         QLineEdit::EchoMode echo);
 
     QPointer<QWidget> m_parent;
 };

@@ -12,6 +12,7 @@ const char* kindName(ScriptedPrompter::Kind kind) {
     switch (kind) {
     case ScriptedPrompter::Kind::Message: return "message box";
     case ScriptedPrompter::Kind::Input: return "input box";
+    case ScriptedPrompter::Kind::Password: return "password box";
     case ScriptedPrompter::Kind::OpenFile: return "open-file dialog";
     case ScriptedPrompter::Kind::SaveFile: return "save-file dialog";
     case ScriptedPrompter::Kind::Font: return "font dialog";
@@ -36,6 +37,10 @@ ScriptedPrompter& ScriptedPrompter::answerInput(bool accepted, const QString& te
     m_script.append({Kind::Input, InputAnswer{accepted, text}});
     return *this;
 }
+ScriptedPrompter& ScriptedPrompter::answerPassword(bool accepted, const QString& text) {
+    m_script.append({Kind::Password, InputAnswer{accepted, text}});
+    return *this;
+}
 ScriptedPrompter& ScriptedPrompter::answerOpenFile(std::optional<FileAnswer> answer) {
     m_script.append({Kind::OpenFile, std::move(answer)});
     return *this;
@@ -51,15 +56,15 @@ ScriptedPrompter& ScriptedPrompter::answerFont(std::optional<FontAnswer> answer)
 
 std::optional<ScriptedPrompter::Answer> ScriptedPrompter::take(const Call& call) {
     m_calls.append(call);
-    const QString shown = QStringLiteral("%1 \"%2\" (title \"%3\")")
-                              .arg(QString::fromLatin1(kindName(call.kind)), call.text, call.title);
+    const QString shown =
+        QStringLiteral("%1 \"%2\" (title \"%3\")").arg(QString::fromLatin1(kindName(call.kind)), call.text, call.title);
     if (m_script.isEmpty()) {
         m_fail(QStringLiteral("unscripted ") + shown);
         return std::nullopt;
     }
     if (m_script.first().kind != call.kind) {
-        m_fail(QStringLiteral("expected a %1, got %2")
-                   .arg(QString::fromLatin1(kindName(m_script.first().kind)), shown));
+        m_fail(
+            QStringLiteral("expected a %1, got %2").arg(QString::fromLatin1(kindName(m_script.first().kind)), shown));
         return std::nullopt;
     }
     return m_script.takeFirst().answer;
@@ -74,6 +79,11 @@ Prompter::Button ScriptedPrompter::message(const QString& text, const QString& t
 
 Prompter::InputAnswer ScriptedPrompter::input(const QString& prompt, const QString& title, const QString& initialText) {
     const auto answer = take({Kind::Input, title, prompt, Icon::None, Buttons::Ok, initialText, {}});
+    return answer ? std::get<InputAnswer>(*answer) : InputAnswer{};
+}
+
+Prompter::InputAnswer ScriptedPrompter::inputPassword(const QString& prompt, const QString& title) {
+    const auto answer = take({Kind::Password, title, prompt, Icon::None, Buttons::Ok, {}, {}});
     return answer ? std::get<InputAnswer>(*answer) : InputAnswer{};
 }
 

@@ -13,7 +13,7 @@ namespace aquine {
 
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { Message, Input, OpenFile, SaveFile, Font };
+    enum class Kind { Message, Input, Password, OpenFile, SaveFile, Font };
 
     struct Call {
         Kind kind;
@@ -29,6 +29,7 @@ public:
 
     ScriptedPrompter& answerMessage(Button button);
     ScriptedPrompter& answerInput(bool accepted, const QString& text = {});
+    ScriptedPrompter& answerPassword(bool accepted, const QString& text = {});
     ScriptedPrompter& answerOpenFile(std::optional<FileAnswer> answer);
     ScriptedPrompter& answerSaveFile(std::optional<FileAnswer> answer);
     ScriptedPrompter& answerFont(std::optional<FontAnswer> answer);
@@ -41,6 +42,7 @@ public:
 
     Button message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     InputAnswer input(const QString& prompt, const QString& title, const QString& initialText) override;
+    InputAnswer inputPassword(const QString& prompt, const QString& title) override;
     std::optional<FileAnswer> openFile(const FileRequest& request) override;
     std::optional<FileAnswer> saveFile(const FileRequest& request) override;
     std::optional<FontAnswer> chooseFont(const QFont& initialFont, const QColor& initialColor) override;

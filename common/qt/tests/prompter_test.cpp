@@ -34,9 +34,11 @@ class PrompterTest : public QObject {
 
 private slots:
     void gbkGlueIsLossless() {
-        const std::string bytes("\xD6\xD0\x80\xFF" "a\r\n\x95\x32\x82\x36", 11);
-        QCOMPARE(qFromGbk(bytes), QString::fromUtf8("中") + QChar(0xF780) + QChar(0xF7FF) +
-                                      QStringLiteral("a\r\n") + QString::fromUtf8("𠀀"));
+        const std::string bytes("\xD6\xD0\x80\xFF"
+                                "a\r\n\x95\x32\x82\x36",
+                                11);
+        QCOMPARE(qFromGbk(bytes), QString::fromUtf8("中") + QChar(0xF780) + QChar(0xF7FF) + QStringLiteral("a\r\n") +
+                                      QString::fromUtf8("𠀀"));
         QCOMPARE(gbkFromQ(qFromGbk(bytes)), bytes);
     }
 
@@ -46,9 +48,9 @@ private slots:
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[1].patterns, (QStringList{"*.png", "*.jpg"}));
         // Qt splits patterns at blanks only: the Windows-style ';' must not reach it.
-        QCOMPARE(qtNameFilters(filter), (QStringList{QStringLiteral("文本文件(*.txt) (*.txt)"),
-                                                     QStringLiteral("图片 (*.png *.jpg)"),
-                                                     QStringLiteral("所有文件(*.*) (*.*)")}));
+        QCOMPARE(qtNameFilters(filter),
+                 (QStringList{QStringLiteral("文本文件(*.txt) (*.txt)"), QStringLiteral("图片 (*.png *.jpg)"),
+                              QStringLiteral("所有文件(*.*) (*.*)")}));
     }
 
     void scriptedAnswersInOrderAndRecords() {
@@ -117,6 +119,24 @@ private slots:
 
         whenModal([](QWidget* w) { buttonWithText(w, QStringLiteral("取消"))->click(); });
         QVERIFY(!p.input(QStringLiteral("请输入密码："), QStringLiteral("密码"), {}).accepted);
+    }
+
+    void qtPasswordBoxHidesWhatIsTyped() {
+        QtPrompter p;
+        QLineEdit::EchoMode echo = QLineEdit::Normal;
+        QString initial = QStringLiteral("unset");
+        whenModal([&](QWidget* w) {
+            auto* edit = w->findChild<QLineEdit*>();
+            echo = edit->echoMode();
+            initial = edit->text();
+            edit->insert(QStringLiteral("秘密"));
+            buttonWithText(w, QStringLiteral("确定"))->click();
+        });
+        const auto answer = p.inputPassword(QStringLiteral("请输入密码："), QStringLiteral("密码"));
+        QCOMPARE(echo, QLineEdit::Password);
+        QVERIFY(initial.isEmpty());
+        QVERIFY(answer.accepted);
+        QCOMPARE(answer.text, QStringLiteral("秘密"));
     }
 
     void qtSaveDialogReportsPathAndFilterRow() {
