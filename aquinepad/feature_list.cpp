@@ -6,6 +6,7 @@
 #include "aquinepad/config/options_feature.h"
 #include "aquinepad/document/document_feature.h"
 #include "aquinepad/edit/edit_feature.h"
+#include "aquinepad/hidden/hidden_feature.h"
 
 #include <initializer_list>
 
@@ -14,7 +15,8 @@ namespace aquinepad {
 void installFeatures(CommandTable& commands, NotepadContext& context) {
     for (const auto install : {
              installDocumentCommands, // 文件: new, open, save, save as, exit
-             installEditCommands,     // 编辑: the edit control's own commands
+             installEditCommands,     // 编辑, and the look and caption items of 扩展
+             installHiddenText,       // 隐藏文本
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

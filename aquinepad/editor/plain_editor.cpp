@@ -237,7 +237,11 @@ void PlainEditor::applyStyle() {
     SendScintilla(SCI_SETCARETFORE, qColor(m_textColour));
 }
 
-void PlainEditor::setTextVisible(bool visible) { setVisible(visible); }
+void PlainEditor::setTextVisible(bool visible) {
+    setVisible(visible);
+    if (visible)
+        setFocus();
+}
 
 void PlainEditor::contextMenuEvent(QContextMenuEvent* event) {
     // The edit control's own menu, in the desktop's language.
