@@ -4,6 +4,7 @@
 
 #include "aquinepad/about/about_feature.h"
 #include "aquinepad/config/options_feature.h"
+#include "aquinepad/convert/convert_feature.h"
 #include "aquinepad/document/document_feature.h"
 #include "aquinepad/edit/edit_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
@@ -17,6 +18,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installDocumentCommands, // 文件: new, open, save, save as, exit
              installEditCommands,     // 编辑, and the look and caption items of 扩展
              installHiddenText,       // 隐藏文本
+             installConversion,       // 简繁转换
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })
