@@ -3,6 +3,7 @@
 #include "aquinepad/edit/edit_feature.h"
 
 #include "aquinepad/edit/edit_rules.h"
+#include "aquinepad/editor/plain_editor.h"
 #include "aquinepad/window/command_table.h"
 #include "aquinepad/window/notepad_context.h"
 
@@ -29,10 +30,11 @@ int pixelsOf(const QFont& font) {
     return std::max(1, qRound(font.pointSizeF() * dpi / 72.0));
 }
 
-// The font dialog starts from a fresh record, not from the editor's font; what the user confirms
-// replaces the whole look of the text, colour included.
+// The font dialog starts from a fresh 宋体 record (the bundled CJK face where 宋体 is not installed),
+// not from the editor's font; what the user confirms replaces the whole look of the text, colour
+// included.
 void chooseFont(NotepadContext& context) {
-    const auto answer = context.prompter.chooseFont(QFont(QStringLiteral("宋体")), QColor(Qt::black));
+    const auto answer = context.prompter.chooseFont(QFont(PlainEditor::fontFamily()), QColor(Qt::black));
     if (!answer)
         return;
     EditorFont font;

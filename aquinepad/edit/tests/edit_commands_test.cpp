@@ -2,9 +2,14 @@
 // over a menu colour, colours reach the paper, and the temporary caption.
 #include "aquinepad/edit/edit_rules.h"
 #include "aquinepad/tests/notepad_fixture.h"
+#include "common/qt/app_setup.h"
+#include "common/qt/qt_prompter.h"
+#include "common/qt/tests/when_modal.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QPushButton>
 #include <QDate>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -83,6 +88,31 @@ private slots:
         QCOMPARE(pad.window->editor().font(), font);
         QCOMPARE(pad.window->editor().textColour(), (Rgb{255, 0, 0}));
         QVERIFY(pad.failures.isEmpty());
+    }
+
+    void theRealFontDialogIsChineseAndOffersAColour() {
+        aquine::setUpApplication(*qApp);
+        Notepad pad;
+        aquine::QtPrompter real(pad.window.get());
+        QStringList checks;
+        QString colourButton;
+        QString title;
+        whenModal([&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            for (const QCheckBox* box : dialog->findChildren<QCheckBox*>())
+                checks << box->text();
+            for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+                if (button->text().startsWith(QStringLiteral("颜色")))
+                    colourButton = button->text();
+            dialog->resize(dialog->sizeHint());
+            artefact(dialog->grab().toImage(), QStringLiteral("aquinepad_font_dialog.png"));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QVERIFY(!real.chooseFont(QFont(QStringLiteral("宋体")), Qt::black));
+        QCOMPARE(title, QStringLiteral("字体"));
+        QVERIFY2(checks.join(QLatin1Char('|')).contains(QStringLiteral("删除线")), qPrintable(checks.join('|')));
+        QVERIFY(checks.join(QLatin1Char('|')).contains(QStringLiteral("下划线")));
+        QCOMPARE(colourButton, QStringLiteral("颜色(&C)..."));
     }
 
     void whiteTextOnBlackPaperShowsSo() {
