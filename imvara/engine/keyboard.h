@@ -3,13 +3,15 @@
 // The X11 layer implements it; tests use a fake.
 #pragma once
 
+#include "common/code_page.h"
+
 #include <string>
 #include <string_view>
 
 namespace imvara {
 
-// The code page of the bytes handed to typeText.
-enum class CodePage { Gbk, Big5, ShiftJis };
+// The code page of the bytes handed to typeText; the enumeration lives in common, beside the decoding.
+using CodePage = aquine::CodePage;
 
 class Keyboard {
 public:

@@ -1,7 +1,7 @@
 // X11 key capture and typing for the input method.
 #include "imvara/x11/x11_keyboard.h"
 
-#include "common/gbk_codec.h"
+#include "common/code_page.h"
 
 #include <QSocketNotifier>
 #include <X11/XKBlib.h>
@@ -11,7 +11,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <cstdio>
-#include <iconv.h>
 #include <vector>
 
 namespace imvara {
@@ -53,49 +52,7 @@ KeySym keysymOfCodePoint(char32_t cp) {
     return 0x01000000 | cp;
 }
 
-std::u32string viaIconv(std::string_view bytes, const char* codePage) {
-    std::u32string out;
-    iconv_t cd = iconv_open("UTF-32LE", codePage);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return out;
-    std::vector<char32_t> buffer(bytes.size() + 1);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = reinterpret_cast<char*>(buffer.data());
-        std::size_t outLeft = buffer.size() * sizeof(char32_t);
-        const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer.data(), static_cast<std::size_t>(reinterpret_cast<char32_t*>(outPtr) - buffer.data()));
-        if (r == static_cast<std::size_t>(-1)) {
-            // A byte the code page cannot read: skip it rather than type something else.
-            ++in;
-            --inLeft;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
 } // namespace
-
-std::u32string decodeForTyping(std::string_view bytes, CodePage codePage) {
-    switch (codePage) {
-    case CodePage::Big5: return viaIconv(bytes, "CP950");
-    case CodePage::ShiftJis: return viaIconv(bytes, "CP932");
-    case CodePage::Gbk: break;
-    }
-    const std::u16string utf16 = aquine::codec::gbkToUtf16(bytes);
-    std::u32string out;
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        }
-        out.push_back(c);
-    }
-    return out;
-}
 
 std::unique_ptr<X11Keyboard> X11Keyboard::open(bool* alreadyRunning) {
     if (alreadyRunning)
@@ -441,7 +398,7 @@ void X11Keyboard::setBarVisible(bool visible) {
 }
 
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
-    for (char32_t cp : decodeForTyping(bytes, codePage))
+    for (char32_t cp : aquine::decodeCodePage(bytes, codePage))
         m_output.push_back({cp, 0, 0, false});
     if (!m_holding)
         sendOutput();

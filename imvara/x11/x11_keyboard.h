@@ -95,7 +95,4 @@ private:
     int m_capsReleases = 0;
 };
 
-// Code points of the bytes the session types, read in their code page.
-std::u32string decodeForTyping(std::string_view bytes, CodePage codePage);
-
 } // namespace imvara
