@@ -24,18 +24,30 @@ constexpr int kRestoreDelayMs = 2000;
 // A key another program holds is simply not captured; the default Xlib handler would end the program.
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
 
-KeySym keysymOfVirtualKey(int vk) {
-    if (vk >= 0x41 && vk <= 0x5A)
-        return XK_a + (vk - 0x41);
-    if (vk >= 0x30 && vk <= 0x39)
-        return XK_0 + (vk - 0x30);
-    switch (vk) {
-    case 0x08: return XK_BackSpace;
-    case 0x20: return XK_space;
-    case 0x21: return XK_Prior;
-    case 0x22: return XK_Next;
+KeySym keysymOfVirtualKey(VirtualKey key) {
+    const int vk = static_cast<int>(key);
+    if (isLetterKey(key))
+        return XK_a + (vk - static_cast<int>(VirtualKey::A));
+    if (isDigitKey(key))
+        return XK_0 + (vk - static_cast<int>(VirtualKey::Digit0));
+    switch (key) {
+    case VirtualKey::Backspace: return XK_BackSpace;
+    case VirtualKey::Space: return XK_space;
+    case VirtualKey::PageUp: return XK_Prior;
+    case VirtualKey::PageDown: return XK_Next;
     default: return NoSymbol;
     }
+}
+
+unsigned x11Modifiers(Modifiers modifiers) {
+    unsigned mods = 0;
+    if (holds(modifiers, Modifiers::Shift))
+        mods |= ShiftMask;
+    if (holds(modifiers, Modifiers::Control))
+        mods |= ControlMask;
+    if (holds(modifiers, Modifiers::Alt))
+        mods |= Mod1Mask;
+    return mods;
 }
 
 KeySym keysymOfCodePoint(char32_t cp) {
@@ -328,24 +340,17 @@ void X11Keyboard::grabKey(const Grab& grab, bool on) {
     }
 }
 
-int X11Keyboard::registerHotKey(int, int virtualKey, int modifiers) {
+int X11Keyboard::registerHotKey(int, VirtualKey key, Modifiers modifiers) {
     const int id = m_nextId++;
-    if (virtualKey == 0) {
+    if (key == VirtualKey::NoKey) {
         // Shift alone is watched, not grabbed: grabbing Shift would take it from Shift+letter.
         m_shiftAloneId = id;
         return id;
     }
-    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(key));
     if (keycode == 0)
         return id;
-    unsigned mods = 0;
-    if (modifiers & 4)
-        mods |= ShiftMask;
-    if (modifiers & 2)
-        mods |= ControlMask;
-    if (modifiers & 1)
-        mods |= Mod1Mask;
-    const Grab grab{keycode, mods};
+    const Grab grab{keycode, x11Modifiers(modifiers)};
     grabKey(grab, true);
     XSync(m_display, False);
     scheduleRead();
@@ -367,8 +372,8 @@ void X11Keyboard::unregisterHotKey(int id) {
     m_grabs.erase(found);
 }
 
-void X11Keyboard::synthesizeKey(int virtualKey) {
-    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+void X11Keyboard::synthesizeKey(VirtualKey key) {
+    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(key));
     if (keycode == 0)
         return;
     // Passed on in its place among the other output, past our own claim on the key.

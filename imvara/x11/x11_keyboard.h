@@ -36,9 +36,9 @@ public:
     // Called after each Caps Lock release, so the watcher runs when something can have changed.
     std::function<void()> onCapsLockReleased;
 
-    int registerHotKey(int entry, int virtualKey, int modifiers) override;
+    int registerHotKey(int entry, VirtualKey key, Modifiers modifiers) override;
     void unregisterHotKey(int id) override;
-    void synthesizeKey(int virtualKey) override;
+    void synthesizeKey(VirtualKey key) override;
     bool capsLockHeld() override;
     bool capsLockOn() override;
     int takeCapsLockReleases() override;

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "imvara/engine/keyboard.h"
+#include "imvara/engine/session.h"
 
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace imvara {
@@ -17,7 +18,7 @@ public:
         CodePage codePage;
     };
 
-    int registerHotKey(int entry, int, int) override {
+    int registerHotKey(int entry, VirtualKey, Modifiers) override {
         const int id = m_nextId++;
         registered[id] = entry;
         return id;
@@ -26,12 +27,13 @@ public:
         registered.erase(id);
         log.push_back("unregister " + std::to_string(id));
     }
-    void synthesizeKey(int virtualKey) override {
+    void synthesizeKey(VirtualKey key) override {
         // A synthesized Backspace only reaches the application while nobody holds it.
         bool claimed = false;
         for (const auto& [id, entry] : registered)
-            claimed = claimed || entry == 30;
-        log.push_back(std::string("key ") + std::to_string(virtualKey) + (claimed ? " (swallowed)" : ""));
+            claimed = claimed || entry == kEntryBackspace;
+        const std::string code = std::to_string(static_cast<int>(key));
+        log.push_back("key " + code + (claimed ? " (swallowed)" : ""));
     }
     bool capsLockHeld() override { return capsHeld; }
     bool capsLockOn() override { return capsOn; }

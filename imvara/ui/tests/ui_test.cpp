@@ -25,9 +25,9 @@ namespace {
 // A keyboard that claims nothing: these tests drive the windows, not the keys.
 class NullKeyboard : public Keyboard {
 public:
-    int registerHotKey(int entry, int, int) override { return entry + 1; }
+    int registerHotKey(int entry, VirtualKey, Modifiers) override { return entry + 1; }
     void unregisterHotKey(int) override {}
-    void synthesizeKey(int) override {}
+    void synthesizeKey(VirtualKey) override {}
     bool capsLockHeld() override { return false; }
     bool capsLockOn() override { return false; }
     int takeCapsLockReleases() override { return 0; }
