@@ -33,11 +33,11 @@ int main(int argc, char** argv) {
     lookup = imvara::LoadLookupText(imvara::CodeTable(), dir);
     session.start();
 
+    session.setBarView(&bar);
     keyboard->onHotKey = [&](int id) {
         session.OnHotKey(id);
         bar.refresh();
     };
-    keyboard->onBarVisible = [&](bool visible) { bar.setVisible(visible); };
     keyboard->onCapsLockReleased = [&] {
         session.capsWatcherTick();
         bar.refresh();

@@ -1,6 +1,6 @@
 // What the input method needs from the desktop's keyboard: system-wide hot keys, a synthesized key,
-// the Caps Lock key, the bar's visibility, and typing text into the application that has the focus.
-// The X11 layer implements it; tests use a fake.
+// the Caps Lock key, and typing text into the application that has the focus. The X11 layer implements
+// it; tests use a fake.
 #pragma once
 
 #include "common/code_page.h"
@@ -107,8 +107,6 @@ class Keyboard {
     virtual bool capsLockHeld() = 0;
     virtual bool capsLockOn() = 0;
     virtual int takeCapsLockReleases() = 0;
-
-    virtual void setBarVisible(bool visible) = 0;
 
     // Types text, given as bytes in a code page, into the focused window of the foreground application,
     // in order.

@@ -159,7 +159,8 @@ void Session::toggleBar() {
         else
             m_keyboard.unregisterHotKey(m_hotKeyIds[static_cast<std::size_t>(entry)]);
     }
-    m_keyboard.setBarVisible(m_barVisible);
+    if (m_barView)
+        m_barView->setBarVisible(m_barVisible);
 }
 
 void Session::refresh(bool paging, bool backward) {

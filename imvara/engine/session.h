@@ -49,9 +49,19 @@ const std::array<HotKey, kHotKeyCount>& hotKeyTable();
 
 enum class OutputMode { Standard, Traditional, Big5, ShiftJis };
 
+// Whoever shows the bar: the session reports when Shift alone hides or shows it.
+class BarView {
+public:
+    virtual ~BarView() = default;
+    virtual void setBarVisible(bool visible) = 0;
+};
+
 class Session {
 public:
     Session(Keyboard& keyboard, const TextMeasure& measure, LookupText& lookup);
+
+    // Where the bar's visibility goes (none: nobody is told).
+    void setBarView(BarView* view) { m_barView = view; }
 
     // Start-up: registers the 40 hot keys in entry order.
     void start();
@@ -88,6 +98,7 @@ private:
     void registerEntry(int entry);
 
     Keyboard& m_keyboard;
+    BarView* m_barView = nullptr;
     LookupText& m_lookup;
     CandidatePager m_pager;
     std::string m_composition;

@@ -397,11 +397,6 @@ int X11Keyboard::takeCapsLockReleases() {
     return n;
 }
 
-void X11Keyboard::setBarVisible(bool visible) {
-    if (onBarVisible)
-        onBarVisible(visible);
-}
-
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
     for (char32_t cp : aquine::decodeCodePage(bytes, codePage))
         m_output.push_back({cp, 0, 0, false});

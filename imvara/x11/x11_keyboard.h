@@ -31,8 +31,6 @@ public:
 
     // Called with the identifier of a hot key that was pressed.
     std::function<void(int id)> onHotKey;
-    // Called when the session shows or hides the bar.
-    std::function<void(bool visible)> onBarVisible;
     // Called after each Caps Lock release, so the watcher runs when something can have changed.
     std::function<void()> onCapsLockReleased;
 
@@ -42,7 +40,6 @@ public:
     bool capsLockHeld() override;
     bool capsLockOn() override;
     int takeCapsLockReleases() override;
-    void setBarVisible(bool visible) override;
     void typeText(std::string_view bytes, CodePage codePage) override;
 
 private:

@@ -1,4 +1,4 @@
-// A keyboard that records what the session asks of the desktop.
+// A keyboard and a bar that record what the session asks of the desktop.
 #pragma once
 
 #include "imvara/engine/keyboard.h"
@@ -38,7 +38,6 @@ public:
     bool capsLockHeld() override { return capsHeld; }
     bool capsLockOn() override { return capsOn; }
     int takeCapsLockReleases() override { return std::exchange(capsReleases, 0); }
-    void setBarVisible(bool visible) override { barVisible = visible; }
     void typeText(std::string_view bytes, CodePage codePage) override { typed.push_back({std::string(bytes), codePage}); }
 
     std::string allTyped() const {
@@ -54,10 +53,16 @@ public:
     bool capsHeld = false;
     bool capsOn = false;
     int capsReleases = 0;
-    bool barVisible = true;
 
 private:
     int m_nextId = 0xC000; // the first identifier of a Windows global atom, as the key ids are
+};
+
+class FakeBarView : public BarView {
+public:
+    void setBarVisible(bool shown) override { visible = shown; }
+
+    bool visible = true;
 };
 
 } // namespace imvara

@@ -15,7 +15,10 @@ namespace {
 
 class SessionTest : public ::testing::Test {
 protected:
-    SessionTest() { session.start(); }
+    SessionTest() {
+        session.setBarView(&bar);
+        session.start();
+    }
 
     void type(std::string_view keys) {
         for (char c : keys)
@@ -24,6 +27,7 @@ protected:
     int idOf(int entry) const { return session.hotKeyId(entry); }
 
     FakeKeyboard keyboard;
+    FakeBarView bar;
     FixedMeasure measure;
     LookupText lookup{CodeTable(), ""};
     Session session{keyboard, measure, lookup};
@@ -118,14 +122,22 @@ TEST_F(SessionTest, ShiftAloneHidesAndShowsKeepingTheComposition) {
     type("ni");
     const std::string line = session.CandidateLine();
     session.ProcessKey(kKeyHide);
-    EXPECT_FALSE(keyboard.barVisible);
+    EXPECT_FALSE(bar.visible);
+    EXPECT_FALSE(session.barVisible());
     ASSERT_EQ(keyboard.registered.size(), 1u); // only Shift alone stays claimed
     EXPECT_EQ(keyboard.registered.begin()->second, kEntryShiftAlone);
     session.ProcessKey(kKeyHide);
-    EXPECT_TRUE(keyboard.barVisible);
+    EXPECT_TRUE(bar.visible);
+    EXPECT_TRUE(session.barVisible());
     EXPECT_EQ(keyboard.registered.size(), 40u);
     EXPECT_EQ(session.Composition(), "ni");
     EXPECT_EQ(session.CandidateLine(), line);
+    // The same through the hot key, which kept its identifier while the others were let go.
+    session.OnHotKey(idOf(kEntryShiftAlone));
+    EXPECT_FALSE(bar.visible);
+    session.OnHotKey(idOf(kEntryShiftAlone));
+    EXPECT_TRUE(bar.visible);
+    EXPECT_EQ(keyboard.registered.size(), 40u);
 }
 
 TEST_F(SessionTest, CapsLockDropsThePendingCompositionAndTypesCapitals) {
