@@ -2,8 +2,10 @@
 // once from glibc's GB18030 converter, then every conversion is a table lookup per character.
 #include "common/gbk_codec.h"
 
+#include "common/iconv_handle.h"
+#include "common/unicode.h"
+
 #include <cstdint>
-#include <iconv.h>
 #include <memory>
 #include <vector>
 
@@ -25,17 +27,13 @@ struct Tables {
     std::vector<std::uint32_t> encode = std::vector<std::uint32_t>(0x10000);
 };
 
-char32_t decodeWithIconv(iconv_t cd, const unsigned char* bytes, std::size_t n) {
-    char in[4];
-    for (std::size_t k = 0; k < n; ++k)
-        in[k] = static_cast<char>(bytes[k]);
+// The one character the n bytes make, or 0 when they make none, or more than one.
+char32_t decodeWithIconv(IconvHandle& cd, const unsigned char* bytes, std::size_t n) {
     char32_t out[2] = {0, 0};
-    char* inp = in;
-    char* outp = reinterpret_cast<char*>(out);
-    std::size_t inLeft = n, outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
-        outLeft != sizeof out - sizeof(char32_t))
+    cd.reset();
+    const std::string_view in(reinterpret_cast<const char*>(bytes), n);
+    const IconvHandle::Piece piece = cd.convert(in, reinterpret_cast<char*>(out), sizeof out);
+    if (piece.stop != IconvHandle::Stop::Done || piece.read != n || piece.written != sizeof(char32_t))
         return 0;
     return out[0];
 }
@@ -52,9 +50,10 @@ void fourByteFromLinear(std::uint32_t linear, unsigned char* b) {
 
 std::unique_ptr<Tables> buildTables() {
     auto t = std::make_unique<Tables>();
-    iconv_t cd = iconv_open("UTF-32LE", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    auto opened = IconvHandle::open("UTF-32LE", "GB18030");
+    if (!opened)
         return t; // no converter: every non-ASCII byte is then kept as a raw byte, still lossless
+    IconvHandle& cd = *opened;
     unsigned char b[4];
     for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
         for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
@@ -63,7 +62,7 @@ std::unique_ptr<Tables> buildTables() {
             b[0] = static_cast<unsigned char>(lead);
             b[1] = static_cast<unsigned char>(trail);
             const char32_t cp = decodeWithIconv(cd, b, 2);
-            if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || (cp >= 0xD800 && cp <= 0xDFFF))
+            if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || unicode::isSurrogate(cp))
                 continue;
             const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
             if (t->encode[cp] != 0)
@@ -75,14 +74,13 @@ std::unique_ptr<Tables> buildTables() {
     for (std::uint32_t linear = 0; linear < kFourByteBmpCount; ++linear) {
         fourByteFromLinear(linear, b);
         const char32_t cp = decodeWithIconv(cd, b, 4);
-        if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || (cp >= 0xD800 && cp <= 0xDFFF))
+        if (cp < 0x80 || cp > 0xFFFF || isRawByteCodePoint(cp) || unicode::isSurrogate(cp))
             continue;
         if (t->encode[cp] != 0)
             continue;
         t->encode[cp] = 0x10000 + linear;
         t->fourByte[linear] = static_cast<std::uint16_t>(cp);
     }
-    iconv_close(cd);
     return t;
 }
 
@@ -160,56 +158,6 @@ void appendGbk(const Tables& t, char32_t cp, std::string& out) {
     out.append(reinterpret_cast<const char*>(b), 4);
 }
 
-void appendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | cp >> 6));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | cp >> 12));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | cp >> 18));
-        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// Reads one UTF-8 character; returns U+FFFFFFFF for an ill-formed byte (len = 1).
-constexpr char32_t kBad = 0xFFFFFFFF;
-char32_t readUtf8(std::string_view s, std::size_t i, std::size_t& len) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b0 = at(i);
-    len = 1;
-    if (b0 < 0x80)
-        return b0;
-    std::size_t n;
-    char32_t cp, min;
-    if ((b0 & 0xE0) == 0xC0) {
-        n = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        n = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        n = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return kBad;
-    }
-    if (i + n > s.size())
-        return kBad;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((at(i + k) & 0xC0) != 0x80)
-            return kBad;
-        cp = cp << 6 | (at(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return kBad;
-    len = n;
-    return cp;
-}
-
 } // namespace
 
 std::string gbkToUtf8(std::string_view gbk) {
@@ -224,7 +172,7 @@ std::string gbkToUtf8(std::string_view gbk) {
             continue;
         }
         std::size_t len;
-        appendUtf8(decodeOne(t, gbk, i, len), out);
+        unicode::appendUtf8(decodeOne(t, gbk, i, len), out);
         i += len;
     }
     return out;
@@ -242,8 +190,8 @@ std::string utf8ToGbk(std::string_view utf8) {
             continue;
         }
         std::size_t len;
-        const char32_t cp = readUtf8(utf8, i, len);
-        if (cp == kBad)
+        const char32_t cp = unicode::readUtf8(utf8, i, len);
+        if (cp == unicode::kIllFormed)
             out.push_back('?');
         else
             appendGbk(t, cp, out);
@@ -258,13 +206,7 @@ std::u16string gbkToUtf16(std::string_view gbk) {
     out.reserve(gbk.size());
     for (std::size_t i = 0; i < gbk.size();) {
         std::size_t len;
-        const char32_t cp = decodeOne(t, gbk, i, len);
-        if (cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(cp));
-        } else {
-            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        }
+        unicode::appendUtf16(decodeOne(t, gbk, i, len), out);
         i += len;
     }
     return out;
@@ -274,17 +216,14 @@ std::string utf16ToGbk(std::u16string_view utf16) {
     const Tables& t = tables();
     std::string out;
     out.reserve(utf16.size() * 2);
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+    for (std::size_t i = 0; i < utf16.size();) {
+        std::size_t len;
+        const char32_t cp = unicode::readUtf16(utf16, i, len);
+        if (cp == unicode::kIllFormed)
             out.push_back('?');
-            continue;
-        }
-        appendGbk(t, cp, out);
+        else
+            appendGbk(t, cp, out);
+        i += len;
     }
     return out;
 }

@@ -3,10 +3,11 @@
 #include "common/text_convert.h"
 
 #include "common/gbk_codec.h"
+#include "common/iconv_handle.h"
+#include "common/unicode.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <iconv.h>
 #include <memory>
 #include <opencc/opencc.h>
 #include <string_view>
@@ -69,33 +70,30 @@ const FormConverter& traditionalToJapanese() {
 // about every character alone. Streaming text through iconv instead costs some 25 us for each character
 // the code page lacks, since glibc decodes its whole buffer again to find where it stopped, and Chinese
 // text lacks many: about one character in seventy has no Shift-JIS form.
-class CodePage {
+class CodePageTable {
 public:
-    explicit CodePage(const char* name) {
-        iconv_t cd = iconv_open(name, "UTF-32LE");
-        if (cd == reinterpret_cast<iconv_t>(-1))
+    explicit CodePageTable(const char* name) {
+        auto cd = IconvHandle::open(name, "UTF-32LE");
+        if (!cd)
             return; // no converter: ASCII is kept and the rest marked
         for (char32_t cp = 0x80; cp <= 0xFFFF; ++cp) {
             // The codec's raw-byte escapes have no counterpart in another code page; iconv would write
             // them as private-use characters.
-            if ((cp >= 0xD800 && cp <= 0xDFFF) ||
-                (cp >= codec::kRawByteBase + 0x80 && cp <= codec::kRawByteBase + 0xFF))
+            const bool rawByte = cp >= codec::kRawByteBase + 0x80 && cp <= codec::kRawByteBase + 0xFF;
+            if (unicode::isSurrogate(cp) || rawByte)
                 continue;
-            char in[4] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8), 0, 0};
+            const char in[4] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8), 0, 0};
             char out[4];
-            char* inPtr = in;
-            char* outPtr = out;
-            std::size_t inLeft = sizeof in, outLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+            cd->reset();
+            const IconvHandle::Piece piece = cd->convert(std::string_view(in, sizeof in), out, sizeof out);
+            if (piece.stop != IconvHandle::Stop::Done)
                 continue;
             const auto byte = [&](int k) { return static_cast<unsigned char>(out[k]); };
-            if (sizeof out - outLeft == 1)
+            if (piece.written == 1)
                 m_bytes[cp] = byte(0);
-            else if (sizeof out - outLeft == 2)
+            else if (piece.written == 2)
                 m_bytes[cp] = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
         }
-        iconv_close(cd);
     }
 
     // Characters the code page lacks take the code of their variant form where it has one: OpenCC's
@@ -124,28 +122,22 @@ public:
         }
     }
 
-    // UTF-8 to the code page; a character it lacks, or an ill-formed sequence, becomes '?'.
+    // UTF-8 to the code page; a character it lacks becomes '?', and so does each byte of an ill-formed
+    // sequence (which the service never passes: its text comes from the codec and OpenCC).
     std::string encode(std::string_view utf8) const {
         std::string out;
         out.reserve(utf8.size());
         for (std::size_t i = 0; i < utf8.size();) {
-            const auto at = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
-            const unsigned char b0 = at(i);
+            const auto b0 = static_cast<unsigned char>(utf8[i]);
             if (b0 < 0x80) {
                 out.push_back(static_cast<char>(b0));
                 ++i;
                 continue;
             }
-            std::size_t len = 1;
-            while (i + len < utf8.size() && (at(i + len) & 0xC0) == 0x80)
-                ++len;
-            char32_t cp = 0;
-            if (len == 2 && (b0 & 0xE0) == 0xC0)
-                cp = (b0 & 0x1Fu) << 6 | (at(i + 1) & 0x3Fu);
-            else if (len == 3 && (b0 & 0xF0) == 0xE0)
-                cp = (b0 & 0x0Fu) << 12 | (at(i + 1) & 0x3Fu) << 6 | (at(i + 2) & 0x3Fu);
+            std::size_t len;
+            const char32_t cp = unicode::readUtf8(utf8, i, len);
             i += len;
-            // Neither code page holds a character beyond the BMP.
+            // Neither code page holds a character beyond the BMP; kIllFormed is beyond it too.
             const std::uint16_t code = cp < 0x10000 ? m_bytes[cp] : 0;
             if (code == 0) {
                 out.push_back('?');
@@ -168,16 +160,16 @@ const FormConverter& traditionalToTaiwan() {
     return c;
 }
 
-const CodePage& big5() {
-    static const CodePage c = [] {
-        CodePage page("CP950");
+const CodePageTable& big5() {
+    static const CodePageTable c = [] {
+        CodePageTable page("CP950");
         page.adoptVariants(traditionalToTaiwan());
         return page;
     }();
     return c;
 }
-const CodePage& shiftJis() {
-    static const CodePage c("CP932");
+const CodePageTable& shiftJis() {
+    static const CodePageTable c("CP932");
     return c;
 }
 

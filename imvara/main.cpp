@@ -10,16 +10,20 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    bool alreadyRunning = false;
-    auto keyboard = imvara::X11Keyboard::open(&alreadyRunning);
-    if (!keyboard)
-        return alreadyRunning ? 0 : 1; // a second start is no error: the first one is there
+    imvara::X11Keyboard::Opening opening = imvara::X11Keyboard::open();
+    if (!opening.keyboard) {
+        std::fprintf(stderr, "imvara: %s\n", opening.keyboard.reason().c_str());
+        return opening.alreadyRunning ? 0 : 1; // a second start is no error: the first one is there
+    }
+    const std::unique_ptr<imvara::X11Keyboard> keyboard = std::move(*opening.keyboard);
 
     const std::filesystem::path dir = aquine::programDirectory();
     imvara::LookupText lookup(imvara::CodeTable(), "");
@@ -33,15 +37,16 @@ int main(int argc, char** argv) {
     lookup = imvara::LoadLookupText(imvara::CodeTable(), dir);
     session.start();
 
-    keyboard->onHotKey = [&](int id) {
+    session.setBarView(&bar);
+    // Direct connections: a hot key is handled while the keyboard still holds the keys after it.
+    QObject::connect(keyboard.get(), &imvara::X11Keyboard::hotKeyPressed, &bar, [&](int id) {
         session.OnHotKey(id);
         bar.refresh();
-    };
-    keyboard->onBarVisible = [&](bool visible) { bar.setVisible(visible); };
-    keyboard->onCapsLockReleased = [&] {
+    }, Qt::DirectConnection);
+    QObject::connect(keyboard.get(), &imvara::X11Keyboard::capsLockReleased, &bar, [&] {
         session.capsWatcherTick();
         bar.refresh();
-    };
+    }, Qt::DirectConnection);
     session.capsWatcherTick(); // reads the keyboard's Caps Lock once
     bar.refresh();
     bar.show();

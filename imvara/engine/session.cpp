@@ -1,37 +1,61 @@
-// Key handling of the input method.
+// Key handling of the input method: the hot-key table binds keys to actions, and the session performs
+// the action of whichever entry fired, whether it came as a hot-key identifier or as a key name.
 #include "imvara/engine/session.h"
 
 #include "common/text_convert.h"
+
+#include <string>
 
 namespace imvara {
 
 namespace {
 
-constexpr std::array<std::string_view, 26> kLetters = {"a", "b", "c", "d", "e", "f", "g", "h", "i",
-                                                       "j", "k", "l", "m", "n", "o", "p", "q", "r",
-                                                       "s", "t", "u", "v", "w", "x", "y", "z"};
-constexpr std::array<std::string_view, 9> kDigits = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+// One row per entry, in entry order.
+constexpr std::array<HotKey, kHotKeyCount> kTable = {{
+    {VirtualKey::A, Modifiers::NoModifier, KeyAction::Compose, "a"},
+    {VirtualKey::B, Modifiers::NoModifier, KeyAction::Compose, "b"},
+    {VirtualKey::C, Modifiers::NoModifier, KeyAction::Compose, "c"},
+    {VirtualKey::D, Modifiers::NoModifier, KeyAction::Compose, "d"},
+    {VirtualKey::E, Modifiers::NoModifier, KeyAction::Compose, "e"},
+    {VirtualKey::F, Modifiers::NoModifier, KeyAction::Compose, "f"},
+    {VirtualKey::G, Modifiers::NoModifier, KeyAction::Compose, "g"},
+    {VirtualKey::H, Modifiers::NoModifier, KeyAction::Compose, "h"},
+    {VirtualKey::I, Modifiers::NoModifier, KeyAction::Compose, "i"},
+    {VirtualKey::J, Modifiers::NoModifier, KeyAction::Compose, "j"},
+    {VirtualKey::K, Modifiers::NoModifier, KeyAction::Compose, "k"},
+    {VirtualKey::L, Modifiers::NoModifier, KeyAction::Compose, "l"},
+    {VirtualKey::M, Modifiers::NoModifier, KeyAction::Compose, "m"},
+    {VirtualKey::N, Modifiers::NoModifier, KeyAction::Compose, "n"},
+    {VirtualKey::O, Modifiers::NoModifier, KeyAction::Compose, "o"},
+    {VirtualKey::P, Modifiers::NoModifier, KeyAction::Compose, "p"},
+    {VirtualKey::Q, Modifiers::NoModifier, KeyAction::Compose, "q"},
+    {VirtualKey::R, Modifiers::NoModifier, KeyAction::Compose, "r"},
+    {VirtualKey::S, Modifiers::NoModifier, KeyAction::Compose, "s"},
+    {VirtualKey::T, Modifiers::NoModifier, KeyAction::Compose, "t"},
+    {VirtualKey::U, Modifiers::NoModifier, KeyAction::Compose, "u"},
+    {VirtualKey::V, Modifiers::NoModifier, KeyAction::Compose, "v"},
+    {VirtualKey::W, Modifiers::NoModifier, KeyAction::Compose, "w"},
+    {VirtualKey::X, Modifiers::NoModifier, KeyAction::Compose, "x"},
+    {VirtualKey::Y, Modifiers::NoModifier, KeyAction::Compose, "y"},
+    {VirtualKey::Z, Modifiers::NoModifier, KeyAction::Compose, "z"},
+    {VirtualKey::PageDown, Modifiers::NoModifier, KeyAction::NextPage, kKeyPageDown},
+    {VirtualKey::PageUp, Modifiers::NoModifier, KeyAction::PreviousPage, kKeyPageUp},
+    {VirtualKey::NoKey, Modifiers::Shift, KeyAction::ToggleBar, kKeyHide}, // Shift alone
+    {VirtualKey::Space, Modifiers::NoModifier, KeyAction::Select, " "},
+    {VirtualKey::Backspace, Modifiers::NoModifier, KeyAction::Backspace, kKeyBackspace},
+    {VirtualKey::Digit1, Modifiers::NoModifier, KeyAction::Select, "1"},
+    {VirtualKey::Digit2, Modifiers::NoModifier, KeyAction::Select, "2"},
+    {VirtualKey::Digit3, Modifiers::NoModifier, KeyAction::Select, "3"},
+    {VirtualKey::Digit4, Modifiers::NoModifier, KeyAction::Select, "4"},
+    {VirtualKey::Digit5, Modifiers::NoModifier, KeyAction::Select, "5"},
+    {VirtualKey::Digit6, Modifiers::NoModifier, KeyAction::Select, "6"},
+    {VirtualKey::Digit7, Modifiers::NoModifier, KeyAction::Select, "7"},
+    {VirtualKey::Digit8, Modifiers::NoModifier, KeyAction::Select, "8"},
+    {VirtualKey::Digit9, Modifiers::NoModifier, KeyAction::Select, "9"},
+}};
 
-constexpr std::array<HotKey, kHotKeyCount> makeTable() {
-    std::array<HotKey, kHotKeyCount> t{};
-    for (int i = 0; i < 26; ++i)
-        t[static_cast<std::size_t>(i)] = {0x41 + i, 0, kLetters[static_cast<std::size_t>(i)]};
-    t[26] = {0x22, 0, kKeyPageDown};
-    t[27] = {0x21, 0, kKeyPageUp};
-    t[28] = {0, kModShift, kKeyHide};
-    t[29] = {0x20, 0, " "};
-    t[30] = {kVkBackspace, 0, kKeyBackspace};
-    for (int i = 0; i < 9; ++i)
-        t[static_cast<std::size_t>(31 + i)] = {0x31 + i, 0, kDigits[static_cast<std::size_t>(i)]};
-    return t;
-}
-
-constexpr std::array<HotKey, kHotKeyCount> kTable = makeTable();
-
-bool isLetterKey(std::string_view name) { return name.size() == 1 && name[0] >= 'a' && name[0] <= 'z'; }
-bool isSelectionKey(std::string_view name) {
-    return name.size() == 1 && (name[0] == ' ' || (name[0] >= '1' && name[0] <= '9'));
-}
+static_assert(kTable[kEntryShiftAlone].action == KeyAction::ToggleBar);
+static_assert(kTable[kEntryBackspace].action == KeyAction::Backspace);
 
 } // namespace
 
@@ -63,67 +87,80 @@ void Session::registerEntry(int entry) {
 void Session::OnHotKey(int id) {
     for (int entry = 0; entry < kHotKeyCount; ++entry) {
         if (m_hotKeyIds[static_cast<std::size_t>(entry)] == id) {
-            ProcessKey(kTable[static_cast<std::size_t>(entry)].keyName);
+            perform(entry);
             return;
         }
     }
 }
 
 void Session::ProcessKey(std::string_view keyName) {
-    if (keyName == kKeyBackspace) {
-        if (m_composition.empty()) {
-            // Pass the Backspace on: release our claim so the synthesized key reaches the application.
-            m_keyboard.unregisterHotKey(m_hotKeyIds[kEntryBackspace]);
-            m_keyboard.synthesizeKey(kVkBackspace);
-            registerEntry(kEntryBackspace);
-        } else {
-            m_composition.pop_back();
-            refresh(false, false);
+    for (int entry = 0; entry < kHotKeyCount; ++entry) {
+        if (kTable[static_cast<std::size_t>(entry)].keyName == keyName) {
+            perform(entry);
+            return;
         }
-        return;
     }
-    if (isSelectionKey(keyName)) {
-        select(keyName);
-        return;
+}
+
+void Session::perform(int entry) {
+    const HotKey& key = kTable[static_cast<std::size_t>(entry)];
+    switch (key.action) {
+    case KeyAction::Compose: compose(key.keyName[0]); return;
+    case KeyAction::Select: select(key.keyName[0]); return;
+    case KeyAction::NextPage: refresh(true, false); return;
+    case KeyAction::PreviousPage: refresh(true, true); return;
+    case KeyAction::ToggleBar: toggleBar(); return;
+    case KeyAction::Backspace: backspace(entry); return;
     }
-    if (keyName == kKeyPageDown || keyName == kKeyPageUp) {
-        refresh(true, keyName == kKeyPageUp);
-        return;
-    }
-    if (keyName == kKeyHide) {
-        m_barVisible = !m_barVisible;
-        for (int entry = 0; entry < kHotKeyCount; ++entry) {
-            if (entry == kEntryShiftAlone)
-                continue;
-            if (m_barVisible)
-                registerEntry(entry);
-            else
-                m_keyboard.unregisterHotKey(m_hotKeyIds[static_cast<std::size_t>(entry)]);
-        }
-        m_keyboard.setBarVisible(m_barVisible);
-        return;
-    }
-    if (!isLetterKey(keyName))
-        return;
+}
+
+void Session::compose(char letter) {
     if (CapsState()) {
-        SendText(std::string(1, static_cast<char>(keyName[0] - 'a' + 'A')));
+        SendText(std::string(1, static_cast<char>(letter - 'a' + 'A')));
         return;
     }
-    m_composition.append(keyName);
+    m_composition.push_back(letter);
     refresh(false, false);
 }
 
-void Session::select(std::string_view keyName) {
+void Session::select(char key) {
     if (m_pager.CandidateLine().empty()) {
-        SendText(keyName); // nothing to choose from: the digit or blank types itself
+        SendText(std::string_view(&key, 1)); // nothing to choose from: the digit or blank types itself
         return;
     }
-    const auto text = m_pager.selectedText(keyName[0] == ' ' ? '1' : keyName[0]);
+    const auto text = m_pager.selectedText(key == ' ' ? '1' : key);
     if (!text)
         return;
     SendText(*text);
     m_composition.clear();
     m_pager.clearLine();
+}
+
+void Session::backspace(int entry) {
+    if (!m_composition.empty()) {
+        m_composition.pop_back();
+        refresh(false, false);
+        return;
+    }
+    // Pass the Backspace on: release our claim so the synthesized key reaches the application.
+    m_keyboard.unregisterHotKey(m_hotKeyIds[static_cast<std::size_t>(entry)]);
+    m_keyboard.synthesizeKey(kTable[static_cast<std::size_t>(entry)].virtualKey);
+    registerEntry(entry);
+}
+
+void Session::toggleBar() {
+    m_barVisible = !m_barVisible;
+    // The key that toggles stays claimed, or the bar could never come back.
+    for (int entry = 0; entry < kHotKeyCount; ++entry) {
+        if (kTable[static_cast<std::size_t>(entry)].action == KeyAction::ToggleBar)
+            continue;
+        if (m_barVisible)
+            registerEntry(entry);
+        else
+            m_keyboard.unregisterHotKey(m_hotKeyIds[static_cast<std::size_t>(entry)]);
+    }
+    if (m_barView)
+        m_barView->setBarVisible(m_barVisible);
 }
 
 void Session::refresh(bool paging, bool backward) {

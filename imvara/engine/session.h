@@ -20,13 +20,22 @@ inline constexpr std::string_view kKeyPageUp = "\xC7\xB0\xB7\xAD";   // 前翻
 inline constexpr std::string_view kKeyHide = "\xD2\xFE\xB2\xD8";     // 隐藏
 inline constexpr std::string_view kKeyBackspace = "\xCD\xCB\xB8\xF1"; // 退格
 
-inline constexpr int kVkBackspace = 0x08;
-inline constexpr int kModShift = 4;
+// What a hot key does; the table binds each key to one of these.
+enum class KeyAction {
+    Compose,      // a letter: appended to the composition (or typed as a capital under Caps Lock)
+    Select,       // a digit or the blank: types that candidate (or itself, when nothing is offered)
+    NextPage,     // 后翻
+    PreviousPage, // 前翻
+    ToggleBar,    // 隐藏: hides the bar and lets go of every other key, or shows it and claims them again
+    Backspace,    // 退格: shortens the composition, or passes the key on when there is none
+};
 
-// One entry of the hot-key table.
+// One row of the hot-key table: the key, the modifiers held with it, what it does, and the key name
+// ProcessKey knows it by.
 struct HotKey {
-    int virtualKey;
-    int modifiers;
+    VirtualKey virtualKey;
+    Modifiers modifiers;
+    KeyAction action;
     std::string_view keyName;
 };
 inline constexpr int kHotKeyCount = 40;
@@ -34,20 +43,32 @@ inline constexpr int kEntryShiftAlone = 28;
 inline constexpr int kEntryBackspace = 30;
 
 // The table: entries 0-25 letters, 26 Page Down, 27 Page Up, 28 Shift alone, 29 Space, 30 Backspace,
-// 31-39 digits 1-9. Add nothing in the middle: the entry numbers are the keys' identity.
+// 31-39 digits 1-9. Add nothing in the middle: the entry numbers are the keys' identity, and the keys
+// are claimed in this order.
 const std::array<HotKey, kHotKeyCount>& hotKeyTable();
 
 enum class OutputMode { Standard, Traditional, Big5, ShiftJis };
+
+// Whoever shows the bar: the session reports when Shift alone hides or shows it.
+class BarView {
+public:
+    virtual ~BarView() = default;
+    virtual void setBarVisible(bool visible) = 0;
+};
 
 class Session {
 public:
     Session(Keyboard& keyboard, const TextMeasure& measure, LookupText& lookup);
 
+    // Where the bar's visibility goes (none: nobody is told).
+    void setBarView(BarView* view) { m_barView = view; }
+
     // Start-up: registers the 40 hot keys in entry order.
     void start();
 
-    // A hot-key event: the entry whose identifier matches gets its key processed, once.
+    // A hot-key event: the entry whose identifier matches gets its action performed, once.
     void OnHotKey(int id);
+    // The same by key name ("a", "1", " ", kKeyPageDown ...); a name no entry has does nothing.
     void ProcessKey(std::string_view keyName);
 
     // The Caps Lock query: counts presses itself after reading the keyboard's lock once.
@@ -68,11 +89,16 @@ public:
     int hotKeyId(int entry) const { return m_hotKeyIds[static_cast<std::size_t>(entry)]; }
 
 private:
+    void perform(int entry);
+    void compose(char letter);
+    void select(char key);
+    void backspace(int entry);
+    void toggleBar();
     void refresh(bool paging, bool backward);
-    void select(std::string_view keyName);
     void registerEntry(int entry);
 
     Keyboard& m_keyboard;
+    BarView* m_barView = nullptr;
     LookupText& m_lookup;
     CandidatePager m_pager;
     std::string m_composition;

@@ -34,11 +34,14 @@ private:
 // The bar's font: 12-pixel glyphs for Chinese, 6 for ASCII, as the candidate line's width rule expects.
 QFont barFont();
 
-class BarWindow : public QWidget {
+class BarWindow : public QWidget, public BarView {
     Q_OBJECT
 
 public:
     BarWindow(Session& session, LookupText& lookup, std::filesystem::path programDir, aquine::Prompter& prompter);
+
+    // Shift alone hides the whole bar and shows it again.
+    void setBarVisible(bool visible) override { setVisible(visible); }
 
     // Shows what the session holds now.
     void refresh();

@@ -1,7 +1,7 @@
 // X11 key capture and typing for the input method.
 #include "imvara/x11/x11_keyboard.h"
 
-#include "common/gbk_codec.h"
+#include "common/code_page.h"
 
 #include <QSocketNotifier>
 #include <X11/XKBlib.h>
@@ -10,8 +10,6 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <cstdio>
-#include <iconv.h>
 #include <vector>
 
 namespace imvara {
@@ -25,18 +23,30 @@ constexpr int kRestoreDelayMs = 2000;
 // A key another program holds is simply not captured; the default Xlib handler would end the program.
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
 
-KeySym keysymOfVirtualKey(int vk) {
-    if (vk >= 0x41 && vk <= 0x5A)
-        return XK_a + (vk - 0x41);
-    if (vk >= 0x30 && vk <= 0x39)
-        return XK_0 + (vk - 0x30);
-    switch (vk) {
-    case 0x08: return XK_BackSpace;
-    case 0x20: return XK_space;
-    case 0x21: return XK_Prior;
-    case 0x22: return XK_Next;
+KeySym keysymOfVirtualKey(VirtualKey key) {
+    const int vk = static_cast<int>(key);
+    if (isLetterKey(key))
+        return XK_a + (vk - static_cast<int>(VirtualKey::A));
+    if (isDigitKey(key))
+        return XK_0 + (vk - static_cast<int>(VirtualKey::Digit0));
+    switch (key) {
+    case VirtualKey::Backspace: return XK_BackSpace;
+    case VirtualKey::Space: return XK_space;
+    case VirtualKey::PageUp: return XK_Prior;
+    case VirtualKey::PageDown: return XK_Next;
     default: return NoSymbol;
     }
+}
+
+unsigned x11Modifiers(Modifiers modifiers) {
+    unsigned mods = 0;
+    if (holds(modifiers, Modifiers::Shift))
+        mods |= ShiftMask;
+    if (holds(modifiers, Modifiers::Control))
+        mods |= ControlMask;
+    if (holds(modifiers, Modifiers::Alt))
+        mods |= Mod1Mask;
+    return mods;
 }
 
 KeySym keysymOfCodePoint(char32_t cp) {
@@ -53,110 +63,57 @@ KeySym keysymOfCodePoint(char32_t cp) {
     return 0x01000000 | cp;
 }
 
-std::u32string viaIconv(std::string_view bytes, const char* codePage) {
-    std::u32string out;
-    iconv_t cd = iconv_open("UTF-32LE", codePage);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return out;
-    std::vector<char32_t> buffer(bytes.size() + 1);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = reinterpret_cast<char*>(buffer.data());
-        std::size_t outLeft = buffer.size() * sizeof(char32_t);
-        const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer.data(), static_cast<std::size_t>(reinterpret_cast<char32_t*>(outPtr) - buffer.data()));
-        if (r == static_cast<std::size_t>(-1)) {
-            // A byte the code page cannot read: skip it rather than type something else.
-            ++in;
-            --inLeft;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
 } // namespace
 
-std::u32string decodeForTyping(std::string_view bytes, CodePage codePage) {
-    switch (codePage) {
-    case CodePage::Big5: return viaIconv(bytes, "CP950");
-    case CodePage::ShiftJis: return viaIconv(bytes, "CP932");
-    case CodePage::Gbk: break;
-    }
-    const std::u16string utf16 = aquine::codec::gbkToUtf16(bytes);
-    std::u32string out;
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        }
-        out.push_back(c);
-    }
-    return out;
-}
+void X11Keyboard::DisplayCloser::operator()(Display* display) const { XCloseDisplay(display); }
 
-std::unique_ptr<X11Keyboard> X11Keyboard::open(bool* alreadyRunning) {
-    if (alreadyRunning)
-        *alreadyRunning = false;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "imvara: cannot open the X display\n");
-        return nullptr;
-    }
+X11Keyboard::Opening X11Keyboard::open() {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display)
+        return {aquine::fail("无法连接 X 显示服务器")};
     // One input method per display: the owner of this selection is the one that runs. Ownership ends
     // with its connection, so a crashed instance never blocks the next.
-    const Atom instance = XInternAtom(display, "_AQUINE_IMVARA", False);
-    XGrabServer(display);
-    const bool taken = XGetSelectionOwner(display, instance) != None;
+    Display* const d = display.get();
+    const Atom instance = XInternAtom(d, "_AQUINE_IMVARA", False);
+    XGrabServer(d);
+    const bool taken = XGetSelectionOwner(d, instance) != None;
     if (!taken) {
-        const Window owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display, instance, owner, CurrentTime);
+        const Window owner = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(d, instance, owner, CurrentTime);
     }
-    XUngrabServer(display);
-    XSync(display, False);
-    if (taken) {
-        std::fprintf(stderr, "imvara: already running on this display\n");
-        if (alreadyRunning)
-            *alreadyRunning = true;
-        XCloseDisplay(display);
-        return nullptr;
-    }
+    XUngrabServer(d);
+    XSync(d, False);
+    if (taken)
+        return {aquine::fail("输入法已在这个显示上运行"), true};
     int event, error, major = 2, minor = 2, opcode;
-    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
-        std::fprintf(stderr, "imvara: the X server has no XTest extension\n");
-        XCloseDisplay(display);
-        return nullptr;
-    }
+    if (!XTestQueryExtension(d, &event, &error, &major, &minor))
+        return {aquine::fail("X 服务器没有 XTest 扩展")};
     major = 2;
     minor = 2;
-    if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error) ||
-        XIQueryVersion(display, &major, &minor) != Success) {
-        std::fprintf(stderr, "imvara: the X server has no XInput 2\n");
-        XCloseDisplay(display);
-        return nullptr;
-    }
-    return std::unique_ptr<X11Keyboard>(new X11Keyboard(display, opcode));
+    if (!XQueryExtension(d, "XInputExtension", &opcode, &event, &error) ||
+        XIQueryVersion(d, &major, &minor) != Success)
+        return {aquine::fail("X 服务器没有 XInput 2 扩展")};
+    return {std::unique_ptr<X11Keyboard>(new X11Keyboard(std::move(display), opcode))};
 }
 
-X11Keyboard::X11Keyboard(Display* display, int xiOpcode) : m_display(display), m_xiOpcode(xiOpcode) {
+X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode)
+    : m_display(std::move(connection)), m_xiOpcode(xiOpcode) {
     XSetErrorHandler(ignoreXErrors);
-    const Window root = DefaultRootWindow(m_display);
+    const Window root = DefaultRootWindow(display());
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
     XISetMask(bits, XI_RawKeyPress);
     XISetMask(bits, XI_RawKeyRelease);
-    XISelectEvents(m_display, root, &mask, 1);
+    XISelectEvents(display(), root, &mask, 1);
 
-    m_capsKeycode = XKeysymToKeycode(m_display, XK_Caps_Lock);
-    m_shiftKeycodes[0] = XKeysymToKeycode(m_display, XK_Shift_L);
-    m_shiftKeycodes[1] = XKeysymToKeycode(m_display, XK_Shift_R);
+    m_capsKeycode = XKeysymToKeycode(display(), XK_Caps_Lock);
+    m_shiftKeycodes[0] = XKeysymToKeycode(display(), XK_Shift_L);
+    m_shiftKeycodes[1] = XKeysymToKeycode(display(), XK_Shift_R);
 
     // Num Lock's modifier bit varies between keymaps; hot keys must work with it on.
-    if (XModifierKeymap* map = XGetModifierMapping(m_display)) {
-        const KeyCode numLock = XKeysymToKeycode(m_display, XK_Num_Lock);
+    if (XModifierKeymap* map = XGetModifierMapping(display())) {
+        const KeyCode numLock = XKeysymToKeycode(display(), XK_Num_Lock);
         for (int mod = 0; mod < 8; ++mod)
             for (int k = 0; k < map->max_keypermod; ++k)
                 if (numLock && map->modifiermap[mod * map->max_keypermod + k] == numLock)
@@ -166,9 +123,9 @@ X11Keyboard::X11Keyboard(Display* display, int xiOpcode) : m_display(display), m
 
     // Keycodes with no symbol at all are free to bind while typing.
     int minKeycode = 8, maxKeycode = 255;
-    XDisplayKeycodes(m_display, &minKeycode, &maxKeycode);
+    XDisplayKeycodes(display(), &minKeycode, &maxKeycode);
     std::vector<int> spare;
-    if (KeySym* syms = XGetKeyboardMapping(m_display, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
+    if (KeySym* syms = XGetKeyboardMapping(display(), static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
                                            &m_keysymsPerKeycode)) {
         for (int kc = minKeycode; kc <= maxKeycode; ++kc) {
             bool unused = true;
@@ -181,24 +138,21 @@ X11Keyboard::X11Keyboard(Display* display, int xiOpcode) : m_display(display), m
     }
     m_spareKeys = std::make_unique<SpareKeyPool>(std::move(spare));
 
-    XSync(m_display, False);
-    m_notifier = new QSocketNotifier(ConnectionNumber(m_display), QSocketNotifier::Read, this);
+    XSync(display(), False);
+    m_notifier = new QSocketNotifier(ConnectionNumber(display()), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Keyboard::readEvents);
     m_restoreTimer.setSingleShot(true);
     m_restoreTimer.setInterval(kRestoreDelayMs);
     connect(&m_restoreTimer, &QTimer::timeout, this, &X11Keyboard::restoreSpareKeys);
 }
 
-X11Keyboard::~X11Keyboard() {
-    restoreSpareKeys();
-    XCloseDisplay(m_display);
-}
+X11Keyboard::~X11Keyboard() { restoreSpareKeys(); }
 
 void X11Keyboard::readEvents() {
     // Xlib may already hold events read during a round trip, so drain its queue, not just the socket.
-    while (XPending(m_display) > 0) {
+    while (XPending(display()) > 0) {
         XEvent event;
-        XNextEvent(m_display, &event);
+        XNextEvent(display(), &event);
         handle(event);
     }
 }
@@ -209,12 +163,12 @@ void X11Keyboard::handle(XEvent& event) {
         return;
     }
     if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode &&
-        XGetEventData(m_display, &event.xcookie)) {
+        XGetEventData(display(), &event.xcookie)) {
         if (event.xcookie.evtype == XI_RawKeyPress || event.xcookie.evtype == XI_RawKeyRelease) {
             const auto* raw = static_cast<XIRawEvent*>(event.xcookie.data);
             handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress);
         }
-        XFreeEventData(m_display, &event.xcookie);
+        XFreeEventData(display(), &event.xcookie);
     }
 }
 
@@ -238,16 +192,14 @@ void X11Keyboard::handleKeyPress(const XEvent& event) {
     // the key is handled; take every key that queued up meanwhile and handle those too; then let go
     // and send everything they produced in one go. So the application gets the typed text and the
     // keys between in the order they were pressed, however late we got to run.
-    XGrabKeyboard(m_display, DefaultRootWindow(m_display), False, GrabModeAsync, GrabModeSync, CurrentTime);
+    XGrabKeyboard(display(), DefaultRootWindow(display()), False, GrabModeAsync, GrabModeSync, CurrentTime);
     m_holding = true;
-    if (onHotKey)
-        onHotKey(id);
+    emit hotKeyPressed(id);
     for (const XEvent& next : takeFrozenKeys()) {
         if (next.type != KeyPress)
             continue; // releases: of keys we took, or sent again as whole keystrokes
         if (const int nextId = hotKeyOf(next); nextId >= 0) {
-            if (onHotKey)
-                onHotKey(nextId);
+            emit hotKeyPressed(nextId);
         } else {
             m_output.push_back(passOn(next));
         }
@@ -258,7 +210,7 @@ void X11Keyboard::handleKeyPress(const XEvent& event) {
 
 X11Keyboard::Output X11Keyboard::passOn(const XEvent& event) const {
     const auto keycode = static_cast<KeyCode>(event.xkey.keycode);
-    const KeySym keysym = XkbKeycodeToKeysym(m_display, keycode, 0, 0);
+    const KeySym keysym = XkbKeycodeToKeysym(display(), keycode, 0, 0);
     // A modifier or lock has done its work in the server already; pressing it again would undo it.
     if (IsModifierKey(keysym) || keysym == XK_Caps_Lock || keysym == XK_Num_Lock)
         return {};
@@ -270,11 +222,11 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
     // freezes the keyboard again.
     std::vector<XEvent> keys;
     for (int round = 0; round < 256; ++round) {
-        XAllowEvents(m_display, SyncKeyboard, CurrentTime);
-        XSync(m_display, False);
+        XAllowEvents(display(), SyncKeyboard, CurrentTime);
+        XSync(display(), False);
         bool more = false;
         XEvent event;
-        while (XCheckMaskEvent(m_display, KeyPressMask | KeyReleaseMask, &event)) {
+        while (XCheckMaskEvent(display(), KeyPressMask | KeyReleaseMask, &event)) {
             keys.push_back(event);
             more = true;
         }
@@ -287,7 +239,7 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
 void X11Keyboard::sendOutput() {
     // No other client's request may come between letting go of the keyboard and our keys: a key from
     // another XTest client would overtake them, or start a grab that takes them from the application.
-    XGrabServer(m_display);
+    XGrabServer(display());
     releaseKeyboard();
     for (const Output& out : m_output) {
         if (out.character != 0)
@@ -295,8 +247,8 @@ void X11Keyboard::sendOutput() {
         else if (out.keycode != 0)
             pressAndRelease(out.keycode, out.modifiers, out.pastOurGrab);
     }
-    XUngrabServer(m_display);
-    XFlush(m_display);
+    XUngrabServer(display());
+    XFlush(display());
     if (!m_output.empty())
         m_restoreTimer.start();
     m_output.clear();
@@ -306,20 +258,20 @@ void X11Keyboard::pressAndRelease(int keycode, unsigned modifiers, bool pastOurG
     // A press of a key still down on the same device (another XTest client, say) would only count
     // as a repeat, so release it first.
     char keys[32];
-    XQueryKeymap(m_display, keys);
+    XQueryKeymap(display(), keys);
     if (keys[keycode / 8] & (1 << (keycode % 8)))
-        XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), False, CurrentTime);
-    const Window root = DefaultRootWindow(m_display);
+        XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
+    const Window root = DefaultRootWindow(display());
     const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
     if (pastOurGrab)
         for (unsigned lock : locks)
-            XUngrabKey(m_display, keycode, modifiers | lock, root);
+            XUngrabKey(display(), keycode, modifiers | lock, root);
     // Shift, Ctrl or Alt it was typed with may be up by now: latch them for this one key, or it would
     // arrive as another key (and a bare letter would even come back to us).
     if (modifiers != 0)
-        XkbLatchModifiers(m_display, XkbUseCoreKbd, modifiers, modifiers);
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), True, CurrentTime);
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), False, CurrentTime);
+        XkbLatchModifiers(display(), XkbUseCoreKbd, modifiers, modifiers);
+    XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), True, CurrentTime);
+    XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
     if (pastOurGrab)
         for (const auto& [id, grab] : m_grabs)
             if (grab.keycode == keycode && grab.modifiers == modifiers)
@@ -339,13 +291,12 @@ void X11Keyboard::handleRawKey(int keycode, bool press) {
     if (keycode == m_capsKeycode && m_capsHeld) {
         m_capsHeld = false;
         ++m_capsReleases;
-        if (onCapsLockReleased)
-            onCapsLockReleased();
+        emit capsLockReleased();
     }
     if (shift && m_shiftAlone) {
         m_shiftAlone = false;
-        if (m_shiftAloneId >= 0 && onHotKey)
-            onHotKey(m_shiftAloneId);
+        if (m_shiftAloneId >= 0)
+            emit hotKeyPressed(m_shiftAloneId);
     }
 }
 
@@ -355,42 +306,35 @@ void X11Keyboard::scheduleRead() {
 }
 
 void X11Keyboard::releaseKeyboard() {
-    XUngrabKeyboard(m_display, CurrentTime);
-    XAllowEvents(m_display, AsyncKeyboard, CurrentTime);
+    XUngrabKeyboard(display(), CurrentTime);
+    XAllowEvents(display(), AsyncKeyboard, CurrentTime);
 }
 
 void X11Keyboard::grabKey(const Grab& grab, bool on) {
-    const Window root = DefaultRootWindow(m_display);
+    const Window root = DefaultRootWindow(display());
     // The same key whatever lock is on: none, Caps Lock, Num Lock, both.
     const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
     for (unsigned lock : locks) {
         if (on)
-            XGrabKey(m_display, grab.keycode, grab.modifiers | lock, root, False, GrabModeAsync, GrabModeSync);
+            XGrabKey(display(), grab.keycode, grab.modifiers | lock, root, False, GrabModeAsync, GrabModeSync);
         else
-            XUngrabKey(m_display, grab.keycode, grab.modifiers | lock, root);
+            XUngrabKey(display(), grab.keycode, grab.modifiers | lock, root);
     }
 }
 
-int X11Keyboard::registerHotKey(int, int virtualKey, int modifiers) {
+int X11Keyboard::registerHotKey(int, VirtualKey key, Modifiers modifiers) {
     const int id = m_nextId++;
-    if (virtualKey == 0) {
+    if (key == VirtualKey::NoKey) {
         // Shift alone is watched, not grabbed: grabbing Shift would take it from Shift+letter.
         m_shiftAloneId = id;
         return id;
     }
-    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+    const KeyCode keycode = XKeysymToKeycode(display(), keysymOfVirtualKey(key));
     if (keycode == 0)
         return id;
-    unsigned mods = 0;
-    if (modifiers & 4)
-        mods |= ShiftMask;
-    if (modifiers & 2)
-        mods |= ControlMask;
-    if (modifiers & 1)
-        mods |= Mod1Mask;
-    const Grab grab{keycode, mods};
+    const Grab grab{keycode, x11Modifiers(modifiers)};
     grabKey(grab, true);
-    XSync(m_display, False);
+    XSync(display(), False);
     scheduleRead();
     m_grabs[id] = grab;
     return id;
@@ -405,13 +349,13 @@ void X11Keyboard::unregisterHotKey(int id) {
     if (found == m_grabs.end())
         return;
     grabKey(found->second, false);
-    XSync(m_display, False);
+    XSync(display(), False);
     scheduleRead();
     m_grabs.erase(found);
 }
 
-void X11Keyboard::synthesizeKey(int virtualKey) {
-    const KeyCode keycode = XKeysymToKeycode(m_display, keysymOfVirtualKey(virtualKey));
+void X11Keyboard::synthesizeKey(VirtualKey key) {
+    const KeyCode keycode = XKeysymToKeycode(display(), keysymOfVirtualKey(key));
     if (keycode == 0)
         return;
     // Passed on in its place among the other output, past our own claim on the key.
@@ -424,7 +368,7 @@ bool X11Keyboard::capsLockHeld() { return m_capsHeld; }
 
 bool X11Keyboard::capsLockOn() {
     XkbStateRec state;
-    const bool ok = XkbGetState(m_display, XkbUseCoreKbd, &state) == Success;
+    const bool ok = XkbGetState(display(), XkbUseCoreKbd, &state) == Success;
     scheduleRead();
     return ok && (state.locked_mods & LockMask) != 0;
 }
@@ -435,13 +379,8 @@ int X11Keyboard::takeCapsLockReleases() {
     return n;
 }
 
-void X11Keyboard::setBarVisible(bool visible) {
-    if (onBarVisible)
-        onBarVisible(visible);
-}
-
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
-    for (char32_t cp : decodeForTyping(bytes, codePage))
+    for (char32_t cp : aquine::decodeCodePage(bytes, codePage))
         m_output.push_back({cp, 0, 0, false});
     if (!m_holding)
         sendOutput();
@@ -457,10 +396,10 @@ void X11Keyboard::typeCodePoint(char32_t cp) {
     if (slot->rebind) {
         // Every column holds the character, so Shift or Caps Lock cannot change what arrives.
         std::vector<KeySym> syms(static_cast<std::size_t>(m_keysymsPerKeycode), keysym);
-        XChangeKeyboardMapping(m_display, slot->keycode, m_keysymsPerKeycode, syms.data(), 1);
+        XChangeKeyboardMapping(display(), slot->keycode, m_keysymsPerKeycode, syms.data(), 1);
     }
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(slot->keycode), True, CurrentTime);
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(slot->keycode), False, CurrentTime);
+    XTestFakeKeyEvent(display(), static_cast<unsigned>(slot->keycode), True, CurrentTime);
+    XTestFakeKeyEvent(display(), static_cast<unsigned>(slot->keycode), False, CurrentTime);
 }
 
 void X11Keyboard::restoreSpareKeys() {
@@ -469,8 +408,8 @@ void X11Keyboard::restoreSpareKeys() {
         return;
     std::vector<KeySym> none(static_cast<std::size_t>(m_keysymsPerKeycode), NoSymbol);
     for (int keycode : bound)
-        XChangeKeyboardMapping(m_display, keycode, m_keysymsPerKeycode, none.data(), 1);
-    XFlush(m_display);
+        XChangeKeyboardMapping(display(), keycode, m_keysymsPerKeycode, none.data(), 1);
+    XFlush(display());
 }
 
 } // namespace imvara

@@ -3,12 +3,12 @@
 // typed into the focused window through XTest with spare keycodes bound to each character.
 #pragma once
 
+#include "common/result.h"
 #include "imvara/engine/keyboard.h"
 #include "imvara/x11/spare_key_pool.h"
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -23,27 +23,32 @@ class X11Keyboard : public QObject, public Keyboard {
     Q_OBJECT
 
 public:
-    // A keyboard on the display named by $DISPLAY, or nothing (with the reason on stderr) when there is
-    // no X server, it lacks XTest or XInput 2, or another input method of ours already runs on it
-    // (then *alreadyRunning is set): two would fight over the same keys.
-    static std::unique_ptr<X11Keyboard> open(bool* alreadyRunning = nullptr);
+    // What open() gives: the keyboard, or the reason there is none. alreadyRunning tells a second start
+    // on the same display, which is no error to the caller, from a display that cannot serve.
+    struct Opening {
+        aquine::Result<std::unique_ptr<X11Keyboard>> keyboard;
+        bool alreadyRunning = false;
+    };
+
+    // A keyboard on the display named by $DISPLAY; none when there is no X server, it lacks XTest or
+    // XInput 2, or another input method of ours already runs on it: two would fight over the same keys.
+    static Opening open();
     ~X11Keyboard() override;
 
-    // Called with the identifier of a hot key that was pressed.
-    std::function<void(int id)> onHotKey;
-    // Called when the session shows or hides the bar.
-    std::function<void(bool visible)> onBarVisible;
-    // Called after each Caps Lock release, so the watcher runs when something can have changed.
-    std::function<void()> onCapsLockReleased;
-
-    int registerHotKey(int entry, int virtualKey, int modifiers) override;
+    int registerHotKey(int entry, VirtualKey key, Modifiers modifiers) override;
     void unregisterHotKey(int id) override;
-    void synthesizeKey(int virtualKey) override;
+    void synthesizeKey(VirtualKey key) override;
     bool capsLockHeld() override;
     bool capsLockOn() override;
     int takeCapsLockReleases() override;
-    void setBarVisible(bool visible) override;
     void typeText(std::string_view bytes, CodePage codePage) override;
+
+signals:
+    // A hot key was pressed: the identifier registerHotKey returned for it. Delivered while the keyboard
+    // is held, so what the receiver types keeps its place among the keys around it; connect directly.
+    void hotKeyPressed(int id);
+    // Caps Lock was released, so the watcher runs when something can have changed.
+    void capsLockReleased();
 
 private:
     struct Grab {
@@ -51,7 +56,13 @@ private:
         unsigned modifiers;
     };
 
-    X11Keyboard(Display* display, int xiOpcode);
+    struct DisplayCloser {
+        void operator()(Display* display) const;
+    };
+    using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+    X11Keyboard(DisplayPtr connection, int xiOpcode);
+    Display* display() const { return m_display.get(); }
     void readEvents();
     void handle(XEvent& event);
     // What goes to the application: a character to type, or a key to press and release again.
@@ -75,7 +86,7 @@ private:
     void typeCodePoint(char32_t cp);
     void restoreSpareKeys();
 
-    Display* m_display;
+    DisplayPtr m_display; // first, so that it closes after everything else has let go of it
     int m_xiOpcode;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_restoreTimer;
@@ -94,8 +105,5 @@ private:
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };
-
-// Code points of the bytes the session types, read in their code page.
-std::u32string decodeForTyping(std::string_view bytes, CodePage codePage);
 
 } // namespace imvara

@@ -1,11 +1,12 @@
-// A keyboard that records what the session asks of the desktop.
+// A keyboard and a bar that record what the session asks of the desktop.
 #pragma once
 
 #include "imvara/engine/keyboard.h"
+#include "imvara/engine/session.h"
 
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace imvara {
@@ -17,7 +18,7 @@ public:
         CodePage codePage;
     };
 
-    int registerHotKey(int entry, int, int) override {
+    int registerHotKey(int entry, VirtualKey, Modifiers) override {
         const int id = m_nextId++;
         registered[id] = entry;
         return id;
@@ -26,17 +27,17 @@ public:
         registered.erase(id);
         log.push_back("unregister " + std::to_string(id));
     }
-    void synthesizeKey(int virtualKey) override {
+    void synthesizeKey(VirtualKey key) override {
         // A synthesized Backspace only reaches the application while nobody holds it.
         bool claimed = false;
         for (const auto& [id, entry] : registered)
-            claimed = claimed || entry == 30;
-        log.push_back(std::string("key ") + std::to_string(virtualKey) + (claimed ? " (swallowed)" : ""));
+            claimed = claimed || entry == kEntryBackspace;
+        const std::string code = std::to_string(static_cast<int>(key));
+        log.push_back("key " + code + (claimed ? " (swallowed)" : ""));
     }
     bool capsLockHeld() override { return capsHeld; }
     bool capsLockOn() override { return capsOn; }
     int takeCapsLockReleases() override { return std::exchange(capsReleases, 0); }
-    void setBarVisible(bool visible) override { barVisible = visible; }
     void typeText(std::string_view bytes, CodePage codePage) override { typed.push_back({std::string(bytes), codePage}); }
 
     std::string allTyped() const {
@@ -52,10 +53,16 @@ public:
     bool capsHeld = false;
     bool capsOn = false;
     int capsReleases = 0;
-    bool barVisible = true;
 
 private:
     int m_nextId = 0xC000; // the first identifier of a Windows global atom, as the key ids are
+};
+
+class FakeBarView : public BarView {
+public:
+    void setBarVisible(bool shown) override { visible = shown; }
+
+    bool visible = true;
 };
 
 } // namespace imvara

@@ -15,7 +15,10 @@ namespace {
 
 class SessionTest : public ::testing::Test {
 protected:
-    SessionTest() { session.start(); }
+    SessionTest() {
+        session.setBarView(&bar);
+        session.start();
+    }
 
     void type(std::string_view keys) {
         for (char c : keys)
@@ -24,6 +27,7 @@ protected:
     int idOf(int entry) const { return session.hotKeyId(entry); }
 
     FakeKeyboard keyboard;
+    FakeBarView bar;
     FixedMeasure measure;
     LookupText lookup{CodeTable(), ""};
     Session session{keyboard, measure, lookup};
@@ -36,11 +40,28 @@ TEST_F(SessionTest, StartRegistersTheFortyKeysInOrder) {
     for (int entry = 0; entry < kHotKeyCount; ++entry)
         EXPECT_EQ(keyboard.registered.at(idOf(entry)), entry);
     const auto& table = hotKeyTable();
-    EXPECT_EQ(table[0].virtualKey, 0x41);
+    EXPECT_EQ(static_cast<int>(table[0].virtualKey), 0x41);
+    EXPECT_EQ(table[0].virtualKey, VirtualKey::A);
     EXPECT_EQ(table[25].keyName, "z");
-    EXPECT_EQ(table[28].modifiers, kModShift);
-    EXPECT_EQ(table[28].virtualKey, 0);
-    EXPECT_EQ(table[39].virtualKey, 0x39);
+    EXPECT_EQ(table[28].modifiers, Modifiers::Shift);
+    EXPECT_EQ(static_cast<unsigned>(table[28].modifiers), 4u);
+    EXPECT_EQ(table[28].virtualKey, VirtualKey::NoKey);
+    EXPECT_EQ(static_cast<int>(table[28].virtualKey), 0);
+    EXPECT_EQ(static_cast<int>(table[39].virtualKey), 0x39);
+    EXPECT_EQ(static_cast<int>(table[26].virtualKey), 0x22); // VK_NEXT
+    EXPECT_EQ(table[26].action, KeyAction::NextPage);
+    EXPECT_EQ(static_cast<int>(table[27].virtualKey), 0x21); // VK_PRIOR
+    EXPECT_EQ(table[27].action, KeyAction::PreviousPage);
+    EXPECT_EQ(table[kEntryShiftAlone].action, KeyAction::ToggleBar);
+}
+
+TEST_F(SessionTest, KeyNamesNoEntryHasDoNothing) {
+    type("zh");
+    for (std::string_view name : {"", "0", "A", "ab", "\xBA", "\t"})
+        session.ProcessKey(name);
+    EXPECT_EQ(session.Composition(), "zh");
+    EXPECT_TRUE(keyboard.typed.empty());
+    EXPECT_TRUE(keyboard.log.empty());
 }
 
 TEST_F(SessionTest, TypingAWordThroughHotKeys) {
@@ -101,14 +122,22 @@ TEST_F(SessionTest, ShiftAloneHidesAndShowsKeepingTheComposition) {
     type("ni");
     const std::string line = session.CandidateLine();
     session.ProcessKey(kKeyHide);
-    EXPECT_FALSE(keyboard.barVisible);
+    EXPECT_FALSE(bar.visible);
+    EXPECT_FALSE(session.barVisible());
     ASSERT_EQ(keyboard.registered.size(), 1u); // only Shift alone stays claimed
     EXPECT_EQ(keyboard.registered.begin()->second, kEntryShiftAlone);
     session.ProcessKey(kKeyHide);
-    EXPECT_TRUE(keyboard.barVisible);
+    EXPECT_TRUE(bar.visible);
+    EXPECT_TRUE(session.barVisible());
     EXPECT_EQ(keyboard.registered.size(), 40u);
     EXPECT_EQ(session.Composition(), "ni");
     EXPECT_EQ(session.CandidateLine(), line);
+    // The same through the hot key, which kept its identifier while the others were let go.
+    session.OnHotKey(idOf(kEntryShiftAlone));
+    EXPECT_FALSE(bar.visible);
+    session.OnHotKey(idOf(kEntryShiftAlone));
+    EXPECT_TRUE(bar.visible);
+    EXPECT_EQ(keyboard.registered.size(), 40u);
 }
 
 TEST_F(SessionTest, CapsLockDropsThePendingCompositionAndTypesCapitals) {

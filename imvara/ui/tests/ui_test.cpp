@@ -25,13 +25,12 @@ namespace {
 // A keyboard that claims nothing: these tests drive the windows, not the keys.
 class NullKeyboard : public Keyboard {
 public:
-    int registerHotKey(int entry, int, int) override { return entry + 1; }
+    int registerHotKey(int entry, VirtualKey, Modifiers) override { return entry + 1; }
     void unregisterHotKey(int) override {}
-    void synthesizeKey(int) override {}
+    void synthesizeKey(VirtualKey) override {}
     bool capsLockHeld() override { return false; }
     bool capsLockOn() override { return false; }
     int takeCapsLockReleases() override { return 0; }
-    void setBarVisible(bool) override {}
     void typeText(std::string_view, CodePage) override {}
 };
 
@@ -95,6 +94,20 @@ private slots:
         QCloseEvent close;
         QApplication::sendEvent(&bar, &close);
         QVERIFY(!close.isAccepted());
+    }
+
+    void shiftAloneHidesAndShowsTheBar() {
+        NullKeyboard keyboard;
+        FixedMeasure measure;
+        Session session(keyboard, measure, *m_lookup);
+        aquine::ScriptedPrompter prompter;
+        BarWindow bar(session, *m_lookup, m_dir->path().toStdString(), prompter);
+        session.setBarView(&bar);
+        bar.show();
+        session.ProcessKey(kKeyHide);
+        QVERIFY(bar.isHidden());
+        session.ProcessKey(kKeyHide);
+        QVERIFY(bar.isVisible());
     }
 
     void wordWindowAddsModifiesAndDeletes() {
