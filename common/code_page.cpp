@@ -33,12 +33,9 @@ std::u32string viaIconv(std::string_view bytes, const char* codePage) {
 
 std::u32string decodeCodePage(std::string_view bytes, CodePage codePage) {
     switch (codePage) {
-    case CodePage::Big5:
-        return viaIconv(bytes, "CP950");
-    case CodePage::ShiftJis:
-        return viaIconv(bytes, "CP932");
-    case CodePage::Gbk:
-        break;
+    case CodePage::Big5: return viaIconv(bytes, "CP950");
+    case CodePage::ShiftJis: return viaIconv(bytes, "CP932");
+    case CodePage::Gbk: break;
     }
     return unicode::utf16ToCodePoints(codec::gbkToUtf16(bytes));
 }

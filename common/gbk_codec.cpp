@@ -13,8 +13,8 @@ namespace aquine::codec {
 
 namespace {
 
-constexpr unsigned kTrailCount = 0xFF - 0x40; // 0x40..0xFE
-constexpr unsigned kFourByteBmpCount = 39420;  // 81 30 81 30 .. 84 31 A4 39
+constexpr unsigned kTrailCount = 0xFF - 0x40;         // 0x40..0xFE
+constexpr unsigned kFourByteBmpCount = 39420;         // 81 30 81 30 .. 84 31 A4 39
 constexpr char32_t kSupplementaryLinearBase = 189000; // linear index of 90 30 81 30
 
 constexpr bool isRawByteCodePoint(char32_t cp) { return cp >= kRawByteBase + 0x80 && cp <= kRawByteBase + 0xFF; }
@@ -109,8 +109,8 @@ char32_t decodeOne(const Tables& t, std::string_view text, std::size_t i, std::s
     if (b1 >= 0x30 && b1 <= 0x39 && i + 3 < text.size()) {
         const unsigned char b2 = at(i + 2), b3 = at(i + 3);
         if (b2 >= 0x81 && b2 <= 0xFE && b3 >= 0x30 && b3 <= 0x39) {
-            const std::uint32_t linear = ((static_cast<std::uint32_t>(b0 - 0x81) * 10 + (b1 - 0x30)) * 126 +
-                                          (b2 - 0x81)) * 10 + (b3 - 0x30);
+            const std::uint32_t linear =
+                ((static_cast<std::uint32_t>(b0 - 0x81) * 10 + (b1 - 0x30)) * 126 + (b2 - 0x81)) * 10 + (b3 - 0x30);
             char32_t cp = 0;
             if (linear < kFourByteBmpCount)
                 cp = t.fourByte[linear];

@@ -9,9 +9,7 @@ namespace aquine {
 
 namespace {
 
-iconv_t descriptor(void* cd) {
-    return static_cast<iconv_t>(cd);
-}
+iconv_t descriptor(void* cd) { return static_cast<iconv_t>(cd); }
 
 } // namespace
 
@@ -38,9 +36,7 @@ IconvHandle::~IconvHandle() {
         iconv_close(descriptor(m_cd));
 }
 
-void IconvHandle::reset() {
-    iconv(descriptor(m_cd), nullptr, nullptr, nullptr, nullptr);
-}
+void IconvHandle::reset() { iconv(descriptor(m_cd), nullptr, nullptr, nullptr, nullptr); }
 
 IconvHandle::Piece IconvHandle::convert(std::string_view in, char* out, std::size_t outSize) {
     // iconv's input is declared non-const but only read.
@@ -51,15 +47,9 @@ IconvHandle::Piece IconvHandle::convert(std::string_view in, char* out, std::siz
     Piece piece{in.size() - inLeft, outSize - outLeft, Stop::Done};
     if (r == static_cast<std::size_t>(-1)) {
         switch (errno) {
-        case E2BIG:
-            piece.stop = Stop::OutputFull;
-            break;
-        case EINVAL:
-            piece.stop = Stop::Incomplete;
-            break;
-        default:
-            piece.stop = Stop::Unconvertible;
-            break;
+        case E2BIG: piece.stop = Stop::OutputFull; break;
+        case EINVAL: piece.stop = Stop::Incomplete; break;
+        default: piece.stop = Stop::Unconvertible; break;
         }
     }
     return piece;

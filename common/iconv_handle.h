@@ -10,7 +10,7 @@
 namespace aquine {
 
 class IconvHandle {
-  public:
+public:
     // Why a piece of conversion ended.
     enum class Stop {
         Done,          // all input converted
@@ -40,7 +40,7 @@ class IconvHandle {
     // The bytes read before a stop are converted and written; the caller decides how to go on.
     Piece convert(std::string_view in, char* out, std::size_t outSize);
 
-  private:
+private:
     explicit IconvHandle(void* cd) : m_cd(cd) {}
 
     void* m_cd; // iconv_t, kept opaque so that users need not include <iconv.h>; null once moved from

@@ -25,9 +25,7 @@ std::filesystem::path systemFile(const std::filesystem::path& dir, std::string_v
     return dir / relative;
 }
 
-std::filesystem::path pathFromGbk(std::string_view gbkPath) {
-    return std::filesystem::path(codec::gbkToUtf8(gbkPath));
-}
+std::filesystem::path pathFromGbk(std::string_view gbkPath) { return std::filesystem::path(codec::gbkToUtf8(gbkPath)); }
 
 std::string gbkFromPath(const std::filesystem::path& path) { return codec::utf8ToGbk(path.native()); }
 

@@ -16,8 +16,7 @@ struct Failure {
 
 inline Failure fail(std::string reason) { return Failure{std::move(reason)}; }
 
-template <class T = void>
-class [[nodiscard]] Result {
+template <class T = void> class [[nodiscard]] Result {
 public:
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
     Result(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
@@ -48,8 +47,7 @@ private:
     std::variant<T, Failure> m_state;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(Failure failure) : m_failed(true), m_reason(std::move(failure.reason)) {}

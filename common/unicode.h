@@ -14,15 +14,9 @@ inline constexpr char32_t kIllFormed = 0xFFFFFFFF;
 // What utf16ToCodePoints puts where a surrogate has no partner.
 inline constexpr char32_t kReplacement = 0xFFFD;
 
-constexpr bool isSurrogate(char32_t c) {
-    return c >= 0xD800 && c <= 0xDFFF;
-}
-constexpr bool isHighSurrogate(char32_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-constexpr bool isLowSurrogate(char32_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+constexpr bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+constexpr bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // The caller passes a code point (at most U+10FFFF, no surrogate).
 inline void appendUtf8(char32_t cp, std::string& out) {

@@ -1,11 +1,11 @@
 // imvara: the full-pinyin input method. Starts its bar, joins the user's words to the built-in table,
 // claims its keys, and types into whatever window has the focus.
-#include "common/qt/app_setup.h"
-#include "imvara/ui/bar_window.h"
-#include "imvara/engine/code_table.h"
 #include "common/program_dir.h"
+#include "common/qt/app_setup.h"
 #include "common/qt/qt_prompter.h"
+#include "imvara/engine/code_table.h"
 #include "imvara/engine/session.h"
+#include "imvara/ui/bar_window.h"
 #include "imvara/x11/x11_keyboard.h"
 
 #include <QApplication>
@@ -39,14 +39,20 @@ int main(int argc, char** argv) {
 
     session.setBarView(&bar);
     // Direct connections: a hot key is handled while the keyboard still holds the keys after it.
-    QObject::connect(keyboard.get(), &imvara::X11Keyboard::hotKeyPressed, &bar, [&](int id) {
-        session.OnHotKey(id);
-        bar.refresh();
-    }, Qt::DirectConnection);
-    QObject::connect(keyboard.get(), &imvara::X11Keyboard::capsLockReleased, &bar, [&] {
-        session.capsWatcherTick();
-        bar.refresh();
-    }, Qt::DirectConnection);
+    QObject::connect(
+        keyboard.get(), &imvara::X11Keyboard::hotKeyPressed, &bar,
+        [&](int id) {
+            session.OnHotKey(id);
+            bar.refresh();
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        keyboard.get(), &imvara::X11Keyboard::capsLockReleased, &bar,
+        [&] {
+            session.capsWatcherTick();
+            bar.refresh();
+        },
+        Qt::DirectConnection);
     session.capsWatcherTick(); // reads the keyboard's Caps Lock once
     bar.refresh();
     bar.show();

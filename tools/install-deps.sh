@@ -18,6 +18,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps imagemagick
   libbenchmark-dev
+  clang-format
 )
 
 missing=()

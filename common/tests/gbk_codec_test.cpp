@@ -84,10 +84,10 @@ TEST(GbkCodec, LineBreaksAndNulPassUnchanged) {
 // the edges of the ranges are common.
 TEST(GbkCodec, RoundTripOfRandomByteStrings) {
     std::mt19937 rng(20261208);
-    const unsigned char interesting[] = {0x00, 0x0D, 0x0A, 0x20, 0x30, 0x39, 0x40, 0x7E, 0x7F, 0x80,
-                                         0x81, 0x84, 0x90, 0xA1, 0xD6, 0xE3, 0xFE, 0xFF};
-    std::uniform_int_distribution<int> length(0, 40), kind(0, 3), any(0, 255),
-        pick(0, sizeof interesting - 1), digit(0x30, 0x39), lead(0x81, 0xFE);
+    const unsigned char interesting[] = {0x00, 0x0D, 0x0A, 0x20, 0x30, 0x39, 0x40, 0x7E, 0x7F,
+                                         0x80, 0x81, 0x84, 0x90, 0xA1, 0xD6, 0xE3, 0xFE, 0xFF};
+    std::uniform_int_distribution<int> length(0, 40), kind(0, 3), any(0, 255), pick(0, sizeof interesting - 1),
+        digit(0x30, 0x39), lead(0x81, 0xFE);
     for (int round = 0; round < 100000; ++round) {
         std::string s;
         const int n = length(rng);

@@ -26,7 +26,9 @@ TEST(GbkText, PositionsCountBytesFromOne) {
 
 TEST(GbkText, CharacterBoundaries) {
     // 81 41 is a GBK character whose second byte is the letter A; then B, then 中.
-    const std::string text = "\x81\x41" "B" "\xD6\xD0";
+    const std::string text = "\x81\x41"
+                             "B"
+                             "\xD6\xD0";
     EXPECT_EQ(gbk::charLength(text, 0), 2u);
     EXPECT_EQ(gbk::charLength(text, 2), 1u);
     EXPECT_TRUE(gbk::isCharBoundary(text, 0));
@@ -44,7 +46,8 @@ TEST(GbkText, CharacterBoundaries) {
     EXPECT_EQ(gbk::findChar(twice, "\xD0\xD6"), kNotFound);
     EXPECT_EQ(gbk::findChar(twice, G("中"), 2), 3);
     // Four-byte GB18030 sequences and a lone lead byte at the end.
-    const std::string four = "\x95\x32\x82\x36" "a\x81";
+    const std::string four = "\x95\x32\x82\x36"
+                             "a\x81";
     EXPECT_EQ(gbk::charLength(four, 0), 4u);
     EXPECT_EQ(gbk::charLength(four, 5), 1u);
     EXPECT_EQ(gbk::charCount(four), 3u);

@@ -1,6 +1,6 @@
 // Private-profile files: what is read, what a write changes, and that nothing else moves.
-#include "common/tests/gbk_literal.h"
 #include "common/ini_file.h"
+#include "common/tests/gbk_literal.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -75,7 +75,8 @@ TEST(IniFile, CreatesReadsAndRewritesOnDisk) {
     ASSERT_TRUE(ini::writeKey(file, G("配置信息"), "TOP", "20"));
     EXPECT_EQ(ini::readKey(file, G("配置信息"), G("皮肤")), G("默认"));
     EXPECT_EQ(ini::readKey(file, G("配置信息"), "top"), "20");
-    EXPECT_EQ(*aquine::readFileBytes(file), "[" + G("配置信息") + "]\r\n" + G("皮肤") + "=" + G("默认") + "\r\nTOP=20\r\n");
+    EXPECT_EQ(*aquine::readFileBytes(file),
+              "[" + G("配置信息") + "]\r\n" + G("皮肤") + "=" + G("默认") + "\r\nTOP=20\r\n");
     // No temporary files are left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }

@@ -21,7 +21,7 @@ TEST(TextConvert, CharacterForms) {
 TEST(TextConvert, CodePages) {
     EXPECT_EQ(ToBig5(G("中国")), "\xA4\xA4\xB0\xEA");
     EXPECT_EQ(ToShiftJis(G("中国")), "\x92\x86\x8D\x91");
-    EXPECT_EQ(ToBig5(G("爱")), "\xB7\x52"); // 愛 in Big5
+    EXPECT_EQ(ToBig5(G("爱")), "\xB7\x52");     // 愛 in Big5
     EXPECT_EQ(ToShiftJis(G("爱")), "\x88\xA4"); // 愛 in Shift-JIS
     EXPECT_EQ(ToShiftJis(G("发")), "\x94\xAD"); // 發 in its Japanese form 発
 }
@@ -41,16 +41,22 @@ TEST(TextConvert, AsciiPassesEveryOperationInPlace) {
         EXPECT_EQ(op("abc 123\r\n"), "abc 123\r\n");
     }
     // ASCII between Chinese keeps its place.
-    EXPECT_EQ(ToBig5(G("a中1国\r\n")), "a\xA4\xA4" "1\xB0\xEA\r\n");
+    EXPECT_EQ(ToBig5(G("a中1国\r\n")), "a\xA4\xA4"
+                                       "1\xB0\xEA\r\n");
     EXPECT_EQ(ToTraditional(G("x爱\0y爱")), G("x愛\0y愛"));
 }
 
 TEST(TextConvert, CharactersWithoutCounterpart) {
     // Kept in GBK results, whether it is a GB18030-only character or a byte that is no character.
     EXPECT_EQ(ToTraditional(G("😀爱")), G("😀愛"));
-    EXPECT_EQ(ToSimplified("\x80\xFF" "a\x81"), "\x80\xFF" "a\x81");
+    EXPECT_EQ(ToSimplified("\x80\xFF"
+                           "a\x81"),
+              "\x80\xFF"
+              "a\x81");
     // '?' in Big5 and Shift-JIS, one per character, the rest unharmed.
     EXPECT_EQ(ToBig5(G("😀中")), "?\xA4\xA4");
-    EXPECT_EQ(ToBig5("\x80" "a"), "?a");
+    EXPECT_EQ(ToBig5("\x80"
+                     "a"),
+              "?a");
     EXPECT_EQ(ToShiftJis(G("丂中")), "?\x92\x86");
 }

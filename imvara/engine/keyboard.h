@@ -62,12 +62,8 @@ enum class VirtualKey : int {
 
 static_assert(static_cast<int>(VirtualKey::Digit9) == 0x39 && static_cast<int>(VirtualKey::Z) == 0x5A);
 
-constexpr bool isLetterKey(VirtualKey key) {
-    return key >= VirtualKey::A && key <= VirtualKey::Z;
-}
-constexpr bool isDigitKey(VirtualKey key) {
-    return key >= VirtualKey::Digit0 && key <= VirtualKey::Digit9;
-}
+constexpr bool isLetterKey(VirtualKey key) { return key >= VirtualKey::A && key <= VirtualKey::Z; }
+constexpr bool isDigitKey(VirtualKey key) { return key >= VirtualKey::Digit0 && key <= VirtualKey::Digit9; }
 
 // The modifiers held with a hot key, with the bits of the Windows hot-key API (MOD_ALT, MOD_CONTROL,
 // MOD_SHIFT), so that the table's rows keep their values.
@@ -85,12 +81,10 @@ constexpr Modifiers operator&(Modifiers a, Modifiers b) {
     return static_cast<Modifiers>(static_cast<unsigned>(a) & static_cast<unsigned>(b));
 }
 // Whether `set` holds every modifier of `wanted`.
-constexpr bool holds(Modifiers set, Modifiers wanted) {
-    return (set & wanted) == wanted;
-}
+constexpr bool holds(Modifiers set, Modifiers wanted) { return (set & wanted) == wanted; }
 
 class Keyboard {
-  public:
+public:
     virtual ~Keyboard() = default;
 
     // Claims `key` with `modifiers` system-wide for hot-key table entry `entry`; returns the identifier

@@ -10,7 +10,7 @@ namespace imvara {
 
 namespace {
 
-constexpr std::size_t kEntryWindow = 200;   // bytes read behind a match
+constexpr std::size_t kEntryWindow = 200;     // bytes read behind a match
 constexpr std::size_t kReverseLookBack = 100; // bytes searched back for a line's start
 
 // memmem: glibc's two-way search, the floor of an index-free design.

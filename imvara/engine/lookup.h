@@ -12,8 +12,8 @@
 
 namespace imvara {
 
-using aquine::gbk::Position; // 1-based byte position; kNotFound when none
 using aquine::gbk::kNotFound;
+using aquine::gbk::Position; // 1-based byte position; kNotFound when none
 
 // The user word file's name in the program folder.
 inline constexpr std::string_view kWordFileName = "\\word.bin";

@@ -15,9 +15,9 @@
 namespace imvara {
 
 // Key names: "a".."z", "1".."9", " ", and these four (GBK text).
-inline constexpr std::string_view kKeyPageDown = "\xBA\xF3\xB7\xAD"; // 后翻
-inline constexpr std::string_view kKeyPageUp = "\xC7\xB0\xB7\xAD";   // 前翻
-inline constexpr std::string_view kKeyHide = "\xD2\xFE\xB2\xD8";     // 隐藏
+inline constexpr std::string_view kKeyPageDown = "\xBA\xF3\xB7\xAD";  // 后翻
+inline constexpr std::string_view kKeyPageUp = "\xC7\xB0\xB7\xAD";    // 前翻
+inline constexpr std::string_view kKeyHide = "\xD2\xFE\xB2\xD8";      // 隐藏
 inline constexpr std::string_view kKeyBackspace = "\xCD\xCB\xB8\xF1"; // 退格
 
 // What a hot key does; the table binds each key to one of these.

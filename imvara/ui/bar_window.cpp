@@ -1,8 +1,8 @@
 // The bar, its labels and its pop-up menu.
 #include "imvara/ui/bar_window.h"
 
-#include "imvara/ui/dialogs.h"
 #include "common/qt/gbk_qt.h"
+#include "imvara/ui/dialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -32,14 +32,8 @@ struct MenuItem {
     Command command;
 };
 constexpr MenuItem kMenu[] = {
-    {nullptr, {}},
-    {"造词管理(&P)...", Command::Words},
-    {nullptr, {}},
-    {"文字反查(&F)...", Command::Reverse},
-    {nullptr, {}},
-    {"版本信息(&V)...", Command::Version},
-    {nullptr, {}},
-    {"退出(&X)", Command::Exit},
+    {nullptr, {}}, {"造词管理(&P)...", Command::Words},   {nullptr, {}}, {"文字反查(&F)...", Command::Reverse},
+    {nullptr, {}}, {"版本信息(&V)...", Command::Version}, {nullptr, {}}, {"退出(&X)", Command::Exit},
 };
 struct ModeItem {
     const char* caption;
@@ -74,10 +68,8 @@ int QtTextMeasure::width(std::string_view gbk) const {
     return QFontMetrics(m_font).horizontalAdvance(aquine::qFromGbk(gbk));
 }
 
-BarWindow::BarWindow(Session& session, LookupText& lookup, std::filesystem::path programDir,
-                     aquine::Prompter& prompter)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus),
+BarWindow::BarWindow(Session& session, LookupText& lookup, std::filesystem::path programDir, aquine::Prompter& prompter)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       m_session(session), m_lookup(lookup), m_programDir(std::move(programDir)), m_prompter(prompter) {
     setWindowTitle(QStringLiteral("五笔输入法"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -166,18 +158,10 @@ void BarWindow::buildMenu() {
         QAction* action = m_menu->addAction(QString::fromUtf8(item.caption));
         connect(action, &QAction::triggered, this, [this, command = item.command] {
             switch (command) {
-            case Command::Words:
-                openWindow<WordWindow>(m_wordWindow, m_lookup, m_programDir, m_prompter);
-                break;
-            case Command::Reverse:
-                openWindow<ReverseWindow>(m_reverseWindow, m_lookup);
-                break;
-            case Command::Version:
-                openWindow<VersionWindow>(m_versionWindow);
-                break;
-            case Command::Exit:
-                QApplication::exit(0);
-                break;
+            case Command::Words: openWindow<WordWindow>(m_wordWindow, m_lookup, m_programDir, m_prompter); break;
+            case Command::Reverse: openWindow<ReverseWindow>(m_reverseWindow, m_lookup); break;
+            case Command::Version: openWindow<VersionWindow>(m_versionWindow); break;
+            case Command::Exit: QApplication::exit(0); break;
             }
         });
     }

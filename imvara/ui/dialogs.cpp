@@ -73,8 +73,7 @@ QPixmap appIcon() {
     return pixmap;
 }
 
-WordWindow::WordWindow(QWidget* owner, LookupText& lookup, std::filesystem::path programDir,
-                       aquine::Prompter& prompter)
+WordWindow::WordWindow(QWidget* owner, LookupText& lookup, std::filesystem::path programDir, aquine::Prompter& prompter)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_lookup(lookup),
       m_programDir(std::move(programDir)), m_prompter(prompter) {
     setWindowTitle(QStringLiteral("造词/维护:"));
@@ -143,8 +142,8 @@ void WordWindow::save() {
     const aquine::Result<> result = m_words.save(m_lookup, m_programDir);
     if (!result) {
         // The words stay in the list and the lookup, but would be gone at the next start: say so.
-        m_prompter.message(QStringLiteral("保存文件失败！\n") + QString::fromUtf8(result.reason()), QStringLiteral("错误:"),
-                           aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
+        m_prompter.message(QStringLiteral("保存文件失败！\n") + QString::fromUtf8(result.reason()),
+                           QStringLiteral("错误:"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
     }
 }
 

@@ -90,14 +90,12 @@ X11Keyboard::Opening X11Keyboard::open() {
         return {aquine::fail("X 服务器没有 XTest 扩展")};
     major = 2;
     minor = 2;
-    if (!XQueryExtension(d, "XInputExtension", &opcode, &event, &error) ||
-        XIQueryVersion(d, &major, &minor) != Success)
+    if (!XQueryExtension(d, "XInputExtension", &opcode, &event, &error) || XIQueryVersion(d, &major, &minor) != Success)
         return {aquine::fail("X 服务器没有 XInput 2 扩展")};
     return {std::unique_ptr<X11Keyboard>(new X11Keyboard(std::move(display), opcode))};
 }
 
-X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode)
-    : m_display(std::move(connection)), m_xiOpcode(xiOpcode) {
+X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode) : m_display(std::move(connection)), m_xiOpcode(xiOpcode) {
     XSetErrorHandler(ignoreXErrors);
     const Window root = DefaultRootWindow(display());
 

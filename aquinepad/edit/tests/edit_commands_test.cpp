@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QPushButton>
 #include <QDate>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 

@@ -21,8 +21,7 @@ struct Line {
     bool operator==(const Line&) const = default;
 };
 
-std::string convert(std::string_view text, const char* to, const char* from)
-{
+std::string convert(std::string_view text, const char* to, const char* from) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error("iconv_open failed");
@@ -41,8 +40,7 @@ std::string convert(std::string_view text, const char* to, const char* from)
 
 std::string gbk(std::string_view utf8) { return convert(utf8, "GBK", "UTF-8"); }
 
-const std::string& rawTable()
-{
+const std::string& rawTable() {
     static const std::string bytes = [] {
         std::ifstream in(AQUINE_CODE_TABLE_PATH, std::ios::binary);
         if (!in)
@@ -53,8 +51,7 @@ const std::string& rawTable()
 }
 
 // Lines as the lookup sees them: every line is the text between two CR LF.
-const std::vector<Line>& lines()
-{
+const std::vector<Line>& lines() {
     static const std::vector<Line> parsed = [] {
         std::vector<Line> result;
         const std::string& t = rawTable();
@@ -75,8 +72,7 @@ const std::vector<Line>& lines()
 bool isSingle(const Line& l) { return l.word.size() == 2; }
 
 // The second line of a pair repeats the previous line's character under an earlier reading.
-bool isPairSecond(size_t i)
-{
+bool isPairSecond(size_t i) {
     const auto& ls = lines();
     return i > 0 && isSingle(ls[i]) && ls[i - 1].word == ls[i].word && ls[i].code < ls[i - 1].code;
 }
@@ -85,8 +81,7 @@ bool contains(const Line& wanted) { return std::ranges::find(lines(), wanted) !=
 
 } // namespace
 
-TEST(CodeTable, IsCrLfSeparatedGbkWithCodeBlankWord)
-{
+TEST(CodeTable, IsCrLfSeparatedGbkWithCodeBlankWord) {
     const std::string& t = rawTable();
     ASSERT_GE(t.size(), 2u);
     EXPECT_EQ(t.substr(0, 2), "\r\n");
@@ -106,8 +101,7 @@ TEST(CodeTable, IsCrLfSeparatedGbkWithCodeBlankWord)
     }
 }
 
-TEST(CodeTable, GroupsAscendWithCharactersBeforeWordsAndPairsAsTheOnlyStepsBack)
-{
+TEST(CodeTable, GroupsAscendWithCharactersBeforeWordsAndPairsAsTheOnlyStepsBack) {
     const auto& ls = lines();
     std::string group;
     bool inWords = false;
@@ -133,8 +127,7 @@ TEST(CodeTable, GroupsAscendWithCharactersBeforeWordsAndPairsAsTheOnlyStepsBack)
     }
 }
 
-TEST(CodeTable, EachCharacterStandsAloneOnceUnderTheReadingItsPairsRepeat)
-{
+TEST(CodeTable, EachCharacterStandsAloneOnceUnderTheReadingItsPairsRepeat) {
     const auto& ls = lines();
     std::map<std::string, std::string> alone;
     for (size_t i = 0; i < ls.size(); ++i) {
@@ -151,8 +144,7 @@ TEST(CodeTable, EachCharacterStandsAloneOnceUnderTheReadingItsPairsRepeat)
     }
 }
 
-TEST(CodeTable, TypingAFullReadingShowsItsCharactersFirst)
-{
+TEST(CodeTable, TypingAFullReadingShowsItsCharactersFirst) {
     std::set<std::string> readings;
     for (const Line& l : lines())
         if (isSingle(l))
@@ -169,8 +161,7 @@ TEST(CodeTable, TypingAFullReadingShowsItsCharactersFirst)
     }
 }
 
-TEST(CodeTable, HoldsWhatUsersTypeEveryDay)
-{
+TEST(CodeTable, HoldsWhatUsersTypeEveryDay) {
     const auto& ls = lines();
     ASSERT_GE(ls.size(), 2u);
     EXPECT_EQ(ls[0], (Line{"a", gbk("啊")}));

@@ -4,13 +4,13 @@
 //   imvara-lookup reverse TEXT [--word-bin FILE]
 //   imvara-lookup stats
 // Texts are UTF-8 on the command line and on output.
-#include "imvara/engine/candidates.h"
-#include "imvara/engine/code_table.h"
 #include "common/file_io.h"
 #include "common/gbk_codec.h"
-#include "imvara/engine/lookup.h"
 #include "common/numbers.h"
 #include "common/program_dir.h"
+#include "imvara/engine/candidates.h"
+#include "imvara/engine/code_table.h"
+#include "imvara/engine/lookup.h"
 
 #include <cstdio>
 #include <map>

@@ -1,8 +1,8 @@
 // Candidate pages under the bar font's metrics: what fits on a page, what the next page starts with,
 // how the page history behaves, and what a digit selects.
+#include "common/tests/gbk_literal.h"
 #include "imvara/engine/candidates.h"
 #include "imvara/engine/code_table.h"
-#include "common/tests/gbk_literal.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,8 @@ TEST_F(PagerTest, EveryPageFitsAndNeverRepeatsACandidate) {
 
 TEST_F(PagerTest, DuplicateLinesOfACharacterWithSeveralReadingsShowOnce) {
     // A hand-made table: 呵 alone in group a, and as the pair (he, a) in group he.
-    lookup = LookupText("\r\na " + G("呵") + "\r\nhe " + G("呵") + "\r\na " + G("呵") + "\r\nhe " + G("和") + "\r\n", "");
+    lookup =
+        LookupText("\r\na " + G("呵") + "\r\nhe " + G("呵") + "\r\na " + G("呵") + "\r\nhe " + G("和") + "\r\n", "");
     fresh("he");
     EXPECT_EQ(pager.CandidateLine(), line({G("呵"), G("和")}));
     // A user line equal to a built-in line on the same page shows once.

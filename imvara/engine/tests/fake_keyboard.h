@@ -38,7 +38,9 @@ public:
     bool capsLockHeld() override { return capsHeld; }
     bool capsLockOn() override { return capsOn; }
     int takeCapsLockReleases() override { return std::exchange(capsReleases, 0); }
-    void typeText(std::string_view bytes, CodePage codePage) override { typed.push_back({std::string(bytes), codePage}); }
+    void typeText(std::string_view bytes, CodePage codePage) override {
+        typed.push_back({std::string(bytes), codePage});
+    }
 
     std::string allTyped() const {
         std::string s;

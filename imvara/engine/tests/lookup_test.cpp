@@ -1,6 +1,6 @@
 // Lookup primitives on the real built-in table and on small hand-made texts.
-#include "imvara/engine/code_table.h"
 #include "common/tests/gbk_literal.h"
+#include "imvara/engine/code_table.h"
 #include "imvara/engine/lookup.h"
 
 #include <algorithm>
@@ -88,8 +88,8 @@ TEST(Lookup, UserWordsComeAfterEveryBuiltInMatch) {
 
 TEST(ReverseLookup, CodesOfWholeLinesInOrder) {
     const std::string hang = G("行");
-    const std::string text = "\r\nhang " + hang + "\r\nheng " + hang + "\r\nxing " + hang + "\r\nhangye " +
-                             G("行业") + "\r\nxing " + hang + "\r\n" + "trail " + G("尾") + " \r\n";
+    const std::string text = "\r\nhang " + hang + "\r\nheng " + hang + "\r\nxing " + hang + "\r\nhangye " + G("行业") +
+                             "\r\nxing " + hang + "\r\n" + "trail " + G("尾") + " \r\n";
     EXPECT_EQ(ReverseLookup(text, hang), "hang\r\nheng\r\nxing\r\nxing");
     EXPECT_EQ(ReverseLookup(text, G("行业")), "hangye");
     EXPECT_EQ(ReverseLookup(text, G("业")), "");

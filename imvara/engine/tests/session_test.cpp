@@ -1,9 +1,9 @@
 // The key handling, driven by key names and hot-key identifiers as the desktop would, against a
 // keyboard that records what reaches the application.
-#include "imvara/engine/code_table.h"
-#include "imvara/engine/tests/fake_keyboard.h"
 #include "common/tests/gbk_literal.h"
+#include "imvara/engine/code_table.h"
 #include "imvara/engine/session.h"
+#include "imvara/engine/tests/fake_keyboard.h"
 
 #include <gtest/gtest.h>
 #include <random>

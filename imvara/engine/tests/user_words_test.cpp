@@ -1,8 +1,8 @@
 // User words: the list read from the lookup text, the exact bytes of "\word.bin" after each change,
 // and the lookup seeing the change at once.
-#include "imvara/engine/code_table.h"
 #include "common/file_io.h"
 #include "common/tests/gbk_literal.h"
+#include "imvara/engine/code_table.h"
 #include "imvara/engine/user_words.h"
 
 #include <filesystem>
@@ -75,7 +75,8 @@ TEST_F(UserWordsTest, ModifyAndDeleteDownToAnEmptyFile) {
 }
 
 TEST_F(UserWordsTest, BlankLinesInTheFileAreDroppedAtTheNextChange) {
-    ASSERT_TRUE(aquine::writeFileAtomically(dir / "word.bin", "\r\na " + G("一") + "\r\n\r\n  \r\nb " + G("二") + "\r\n"));
+    ASSERT_TRUE(
+        aquine::writeFileAtomically(dir / "word.bin", "\r\na " + G("一") + "\r\n\r\n  \r\nb " + G("二") + "\r\n"));
     lookup = LoadLookupText(lookup.codeTable(), dir);
     UserWords words = UserWords::fromLookup(lookup);
     EXPECT_EQ(words.entries(), (std::vector<std::string>{"a " + G("一"), "b " + G("二")}));

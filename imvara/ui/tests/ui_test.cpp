@@ -1,10 +1,10 @@
 // The bar and the input method's windows, offscreen: layout, menu, and the word and reverse lookup
 // windows working on a real lookup text and a real word file.
-#include "imvara/ui/bar_window.h"
-#include "imvara/ui/dialogs.h"
 #include "common/file_io.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/scripted_prompter.h"
+#include "imvara/ui/bar_window.h"
+#include "imvara/ui/dialogs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -73,11 +73,11 @@ private slots:
         QCOMPARE(bar.findChild<QLabel*>(QStringLiteral("标签1"))->text(), QStringLiteral("全拼"));
         QCOMPARE(bar.findChild<QLabel*>(QStringLiteral("标签"))->geometry(), QRect(8, 25, 286, 18));
 
-        QCOMPARE(captions(bar.mainMenu()),
-                 (QStringList{"文字输出(&O)", "-", "造词管理(&P)...", "-", "文字反查(&F)...", "-", "版本信息(&V)...",
-                              "-", "退出(&X)"}));
+        QCOMPARE(captions(bar.mainMenu()), (QStringList{"文字输出(&O)", "-", "造词管理(&P)...", "-", "文字反查(&F)...",
+                                                        "-", "版本信息(&V)...", "-", "退出(&X)"}));
         QMenu* output = bar.mainMenu()->actions().first()->menu();
-        QCOMPARE(captions(output), (QStringList{"标准文字(&1)", "-", "繁体文字(&2)", "-", "BIG5文字(&3)", "-", "SJIS文字(&4)"}));
+        QCOMPARE(captions(output),
+                 (QStringList{"标准文字(&1)", "-", "繁体文字(&2)", "-", "BIG5文字(&3)", "-", "SJIS文字(&4)"}));
         const auto checked = [&] {
             QStringList on;
             for (const QAction* a : output->actions())
@@ -120,7 +120,8 @@ private slots:
         prompter.answerInput(true, QStringLiteral("hang 行"));
         window.addEntry();
         QCOMPARE(prompter.calls().last().title, QStringLiteral("添加:"));
-        QCOMPARE(prompter.calls().last().text, QStringLiteral("请输入添加字的编码:\r\n\r\n格式:编码 + 空格 + 文字,例:hang 行"));
+        QCOMPARE(prompter.calls().last().text,
+                 QStringLiteral("请输入添加字的编码:\r\n\r\n格式:编码 + 空格 + 文字,例:hang 行"));
         QCOMPARE(aquine::readFileBytes(dir / "word.bin").value(), "\r\nhang " + G("行"));
         QCOMPARE(ReverseLookup(m_lookup->text(), G("行")), "hang\r\nxing\r\nhang");
 
