@@ -56,6 +56,10 @@ TEST(TextSearch, OnlyAsciiLettersFoldAndOnlyWhenAsked) {
     // Bytes one bit away from a letter's other case are not letters: '[' is not '{', '@' is not '`'.
     EXPECT_EQ(find("{x}", "[X]", 0, kForward, false), std::nullopt);
     EXPECT_EQ(find("`a", "@A", 0, kForward, false), std::nullopt);
+    const std::string padding(40, '.'); // long enough to be folded many bytes at a time
+    EXPECT_EQ(find(padding + "{x}`a" + padding, "[X]", 0, kForward, false), std::nullopt);
+    EXPECT_EQ(find(padding + "{x}`a" + padding, "@A", 100, kBackward, false), std::nullopt);
+    EXPECT_EQ(find(padding + "[x]@a" + padding, "[X]@A", 0, kForward, false), 40u);
     // Letters outside ASCII keep their case: É/é, full-width Ａ/ａ, Greek Σ/σ.
     EXPECT_EQ(find("café", "CAFÉ", 0, kForward, false), std::nullopt);
     EXPECT_EQ(find("ａｂ", "ＡＢ", 0, kForward, false), std::nullopt);
