@@ -28,7 +28,9 @@ void installFind(CommandTable& commands, NotepadContext& context) {
 
     commands.add(Command::Find, [&context, state, window] {
         // One window at a time: asking again brings the open one forward.
-        if (!*window) {
+        if (*window) {
+            (*window)->focusText();
+        } else {
             *window = new FindWindow(*state, context.window.dialogParent());
             (*window)->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(

@@ -44,6 +44,11 @@ FindWindow::FindWindow(SearchState& state, QWidget* parent) : QDialog(parent), m
     enableButtons();
 }
 
+void FindWindow::focusText() {
+    m_text->setFocus();
+    m_text->selectAll();
+}
+
 void FindWindow::enableButtons() {
     const bool hasText = !m_text->text().isEmpty();
     m_previous->setEnabled(hasText);

@@ -19,6 +19,9 @@ public:
     // Shows the state's text, selected, and its case choice. The state outlives the window.
     FindWindow(SearchState& state, QWidget* parent);
 
+    // Asked for again while open: the text box takes the keys, its text selected to be typed over.
+    void focusText();
+
 signals:
     // A button stored the text and the case choice in the state; the search itself is the owner's.
     void searchRequested(aquinepad::SearchDirection direction);

@@ -90,9 +90,12 @@ private slots:
         check(control<QPushButton>(find, "搜寻下一个按钮"), QStringLiteral("&N.搜寻下一个"), QRect(200, 87, 97, 24));
         QVERIFY(!control<QCheckBox>(find, "选择框1")->isChecked());
 
-        // Asking again brings the same window forward.
+        // Asking again brings the same window forward, its text ready to be typed over.
+        FindPad::enter(find, QStringLiteral("abc"));
+        control<QLineEdit>(find, "编辑框1")->deselect();
         QCOMPARE(pad.open(), find);
         QCOMPARE(pad.window->findChildren<FindWindow*>().size(), 1);
+        QCOMPARE(control<QLineEdit>(find, "编辑框1")->selectedText(), QStringLiteral("abc"));
     }
 
     void emptyTextDisablesBothButtons() {
@@ -128,7 +131,8 @@ private slots:
         FindPad pad(QStringLiteral("abc\r\nabc abc"));
         FindWindow* find = pad.open();
         FindPad::enter(find, QStringLiteral("abc"));
-        FindPad::next(find); // the first character, from a caret at the very start
+        // Enter in the text box is the next button: the first character, from a caret at the very start.
+        QTest::keyClick(control<QLineEdit>(find, "编辑框1"), Qt::Key_Return);
         QCOMPARE(pad.selection(), (TextRange{0, 3}));
         QVERIFY(find->isVisible());
         pad.f3();
