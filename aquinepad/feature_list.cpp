@@ -7,6 +7,7 @@
 #include "aquinepad/convert/convert_feature.h"
 #include "aquinepad/document/document_feature.h"
 #include "aquinepad/edit/edit_feature.h"
+#include "aquinepad/find/find_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
 
 #include <initializer_list>
@@ -17,6 +18,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
     for (const auto install : {
              installDocumentCommands, // 文件: new, open, save, save as, exit
              installEditCommands,     // 编辑, and the look and caption items of 扩展
+             installFind,             // 寻找: the find window, find next and previous
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
              installOptions,          // 配置选项
