@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,30 +48,36 @@ std::string fileFailureReason(std::string_view doing, const std::filesystem::pat
     return std::string(doing) + " " + file.string() + "：" + causeOf(error);
 }
 
-std::optional<std::string> readFileBytes(const std::filesystem::path& file) {
-    // A folder opens as a stream whose "size" is no size at all.
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec))
-        return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+Result<std::string> readFileBytes(const std::filesystem::path& file) {
+    const auto failed = [&](int error) { return fail(fileFailureReason("无法读取", file, error)); };
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return failed(errno);
+    if (S_ISDIR(st.st_mode))
+        return failed(EISDIR);
     std::string bytes;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    if (size > 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
-        in.read(bytes.data(), size);
-        if (!in)
-            return std::nullopt;
-    } else {
-        // Not seekable (a pipe, /proc): read to the end.
-        in.clear();
-        in.seekg(0);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // The size is a hint only: /proc files say 0 and have content, and a file may grow while read.
+    if (S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[64 << 10];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failed(errno);
+        }
+        if (n == 0)
+            return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    return bytes;
 }
 
 namespace {

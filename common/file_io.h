@@ -6,7 +6,6 @@
 #include "common/result.h"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +15,8 @@ namespace aquine {
 // cause, e.g. "无法写入 /home/a/b.txt：磁盘空间不足".
 std::string fileFailureReason(std::string_view doing, const std::filesystem::path& file, int error);
 
-// The file's bytes, or nothing when it is absent or unreadable.
-std::optional<std::string> readFileBytes(const std::filesystem::path& file);
+// The file's bytes, or why they cannot be read (absent, a folder, no permission, a read error).
+Result<std::string> readFileBytes(const std::filesystem::path& file);
 
 // Replaces (or creates) the file with exactly these bytes. An existing file keeps its permissions (and,
 // where the system allows, its owner); a file we may not write is refused even where the folder would

@@ -37,6 +37,8 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
+    T value_or(T fallback) const { return ok() ? std::get<0>(m_state) : std::move(fallback); }
+
     // Empty when the operation succeeded.
     const std::string& reason() const {
         static const std::string none;

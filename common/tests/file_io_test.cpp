@@ -16,6 +16,11 @@ fs::path makeTempDir() {
     return ::mkdtemp(tmpl.data());
 }
 
+std::string contents(const fs::path& file) {
+    const auto bytes = aquine::readFileBytes(file);
+    return bytes ? *bytes : "<" + bytes.reason() + ">";
+}
+
 } // namespace
 
 TEST(FileIo, WritesExactBytesAndKeepsPermissions) {
@@ -23,11 +28,11 @@ TEST(FileIo, WritesExactBytesAndKeepsPermissions) {
     const fs::path file = dir / "doc.txt";
     const std::string bytes("a\r\nb\0\xFF\x80\n", 8);
     ASSERT_TRUE(aquine::writeFileAtomically(file, bytes));
-    EXPECT_EQ(aquine::readFileBytes(file), bytes);
+    EXPECT_EQ(contents(file), bytes);
 
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(aquine::writeFileAtomically(file, ""));
-    EXPECT_EQ(aquine::readFileBytes(file), "");
+    EXPECT_EQ(contents(file), "");
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
@@ -35,8 +40,12 @@ TEST(FileIo, WritesExactBytesAndKeepsPermissions) {
 }
 
 TEST(FileIo, MissingFilesAndFoldersAreReported) {
-    EXPECT_FALSE(aquine::readFileBytes("/nonexistent/aquine/file").has_value());
-    EXPECT_FALSE(aquine::readFileBytes(fs::temp_directory_path()).has_value());
+    const auto missing = aquine::readFileBytes("/nonexistent/aquine/file");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.reason(), "无法读取 /nonexistent/aquine/file：文件或文件夹不存在");
+    const auto folder = aquine::readFileBytes(fs::temp_directory_path());
+    EXPECT_FALSE(folder.ok());
+    EXPECT_NE(folder.reason().find("这是一个文件夹"), std::string::npos) << folder.reason();
     const auto result = aquine::writeFileAtomically("/nonexistent/aquine/file", "x");
     EXPECT_FALSE(result);
     EXPECT_NE(result.reason().find("/nonexistent/aquine/file"), std::string::npos);
@@ -48,7 +57,7 @@ TEST(FileIo, FailedReplaceKeepsTheOldContentAndLeavesNoTemporary) {
     fs::create_directory(dir / "target");
     ASSERT_TRUE(aquine::writeFileAtomically(dir / "target" / "inside", "old"));
     EXPECT_FALSE(aquine::writeFileAtomically(dir / "target", "new"));
-    EXPECT_EQ(aquine::readFileBytes(dir / "target" / "inside"), "old");
+    EXPECT_EQ(contents(dir / "target" / "inside"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     fs::remove_all(dir);
 }
@@ -72,11 +81,10 @@ TEST(FileIo, PermissionsDecideAsForOpeningForWriting) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(10);
         int failures = 0;
-        if (aquine::writeFileAtomically(dir / "read-only.txt", "new") ||
-            aquine::readFileBytes(dir / "read-only.txt") != "old")
+        if (aquine::writeFileAtomically(dir / "read-only.txt", "new") || contents(dir / "read-only.txt") != "old")
             failures |= 1;
         if (!aquine::writeFileAtomically(dir / "locked" / "writable.txt", "new") ||
-            aquine::readFileBytes(dir / "locked" / "writable.txt") != "new")
+            contents(dir / "locked" / "writable.txt") != "new")
             failures |= 2;
         ::_exit(failures);
     }
@@ -91,6 +99,6 @@ TEST(FileIo, PermissionsDecideAsForOpeningForWriting) {
 TEST(FileIo, ReadsFilesThatCannotSeek) {
     // /proc files report size 0 but have content.
     const auto bytes = aquine::readFileBytes("/proc/self/stat");
-    ASSERT_TRUE(bytes.has_value());
+    ASSERT_TRUE(bytes.ok()) << bytes.reason();
     EXPECT_FALSE(bytes->empty());
 }
