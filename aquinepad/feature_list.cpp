@@ -6,6 +6,7 @@
 #include "aquinepad/config/options_feature.h"
 #include "aquinepad/document/document_feature.h"
 #include "aquinepad/edit/edit_feature.h"
+#include "aquinepad/print/print_feature.h"
 
 #include <initializer_list>
 
@@ -15,6 +16,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
     for (const auto install : {
              installDocumentCommands, // 文件: new, open, save, save as, exit
              installEditCommands,     // 编辑: the edit control's own commands
+             installPrint,            // 文件: 打印
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

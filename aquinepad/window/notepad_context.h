@@ -14,6 +14,7 @@ class QWidget;
 
 namespace aquinepad {
 
+class PrintDialog;
 class SkinEngine;
 class UpdateChecker;
 
@@ -23,6 +24,7 @@ struct Services {
     SkinEngine* skin = nullptr;
     UpdateChecker* updates = nullptr;
     std::filesystem::path programDir;
+    PrintDialog* printDialog = nullptr; // null: Qt's print dialog
 };
 
 // Requests a feature makes of the main window, which alone decides how they are carried out.
@@ -43,6 +45,7 @@ struct NotepadContext {
     const std::filesystem::path& programDir;
     SkinEngine* skin;
     UpdateChecker* updates;
+    PrintDialog* printDialog; // null: Qt's print dialog
     WindowRequests& window;
 };
 
