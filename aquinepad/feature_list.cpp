@@ -9,6 +9,7 @@
 #include "aquinepad/edit/edit_feature.h"
 #include "aquinepad/find/find_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
+#include "aquinepad/print/print_feature.h"
 
 #include <initializer_list>
 
@@ -21,6 +22,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installFind,             // 寻找: the find window, find next and previous
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
+             installPrint,            // 文件: 打印
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

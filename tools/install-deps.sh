@@ -15,6 +15,7 @@ packages=(
   libx11-dev libxtst-dev libxi-dev
   libcpp-httplib-dev
   fonts-wqy-zenhei
+  poppler-utils
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps imagemagick
   libbenchmark-dev

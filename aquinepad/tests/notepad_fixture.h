@@ -1,8 +1,9 @@
 // A notepad main window for widget tests: a temporary program folder with its own 配置.ini, scripted
-// prompts, and helpers for files in a temporary folder.
+// prompts and print dialog, and helpers for files in a temporary folder.
 #pragma once
 
 #include "aquinepad/editor/plain_editor.h"
+#include "aquinepad/print/tests/scripted_print_dialog.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
@@ -43,8 +44,12 @@ inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), stat
 struct Notepad {
     Notepad() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{
-            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
+        printDialog.setFailureHandler([this](const QString& what) { failures << what; });
+        window = std::make_unique<MainWindow>(Services{.prompter = &prompter,
+                                                       .skin = &skin,
+                                                       .updates = &updates,
+                                                       .programDir = programDir.path().toStdString(),
+                                                       .printDialog = &printDialog});
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
@@ -72,6 +77,7 @@ struct Notepad {
     QStringList failures;
     InertSkinEngine skin;
     InertUpdateChecker updates;
+    ScriptedPrintDialog printDialog;
     std::unique_ptr<MainWindow> window;
 };
 

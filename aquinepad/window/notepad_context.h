@@ -15,6 +15,7 @@ class QWidget;
 
 namespace aquinepad {
 
+class PrintDialog;
 class SkinEngine;
 class UpdateChecker;
 
@@ -24,6 +25,7 @@ struct Services {
     SkinEngine* skin = nullptr;
     UpdateChecker* updates = nullptr;
     std::filesystem::path programDir;
+    PrintDialog* printDialog = nullptr; // null: Qt's print dialog
 };
 
 // Requests a feature makes of the main window, which alone decides how they are carried out.
@@ -48,6 +50,7 @@ struct NotepadContext {
     const std::filesystem::path& programDir;
     SkinEngine* skin;
     UpdateChecker* updates;
+    PrintDialog* printDialog; // null: Qt's print dialog
     WindowRequests& window;
 };
 
