@@ -4,6 +4,7 @@
 #include "aquinepad/convert/document_conversion.h"
 #include "aquinepad/editor/plain_editor.h"
 #include "bench/chinese_corpus.h"
+#include "bench/qt_bench_main.h"
 #include "common/text_convert.h"
 
 #include <QApplication>
@@ -69,12 +70,4 @@ BENCHMARK(BM_EditorToSimplified)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runWidgetBenchmarks(argc, argv); }

@@ -10,6 +10,7 @@
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
+#include "bench/bench_support.h"
 #include "bench/chinese_corpus.h"
 #include "common/qt/scripted_prompter.h"
 
@@ -240,17 +241,9 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     }
 
-    // Flags given on the command line come after these defaults and so win.
-    std::vector<char*> args{argv[0]};
-    std::string defaults[] = {"--benchmark_repetitions=3", "--benchmark_display_aggregates_only=true"};
-    for (std::string& d : defaults)
-        args.push_back(d.data());
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i]);
-    int count = static_cast<int>(args.size());
-    args.push_back(nullptr);
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    bench::Arguments args(argc, argv, {"--benchmark_repetitions=3", "--benchmark_display_aggregates_only=true"});
+    benchmark::Initialize(args.count(), args.data());
+    if (benchmark::ReportUnrecognizedArguments(*args.count(), args.data()))
         return 1;
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);

@@ -5,6 +5,8 @@
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
+#include "bench/bench_support.h"
+#include "bench/qt_bench_main.h"
 #include "common/qt/scripted_prompter.h"
 
 #include <QApplication>
@@ -62,19 +64,6 @@ const Fixture& fixture() {
     return f;
 }
 
-std::int64_t statusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0)
-            return std::atoll(line.c_str() + key.size());
-    return 0;
-}
-
-// Starts a new peak-memory measurement from the current resident size.
-void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
 struct Window {
     Window()
         : window(Services{.prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = fixture().dir}) {
@@ -107,8 +96,8 @@ void BM_OpenAndDisplay(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto w = std::make_unique<Window>();
-        const std::int64_t before = statusKb("VmRSS");
-        resetPeak();
+        const std::int64_t before = bench::statusKb("VmRSS");
+        bench::resetPeak();
         state.ResumeTiming();
 
         if (!w->window.session().OpenDocument(path))
@@ -117,8 +106,8 @@ void BM_OpenAndDisplay(benchmark::State& state) {
 
         state.PauseTiming();
         const double file = static_cast<double>(f.size) / 1024;
-        peakRatio = std::max(peakRatio, (statusKb("VmHWM") - before) / file);
-        heldRatio = std::max(heldRatio, (statusKb("VmRSS") - before) / file);
+        peakRatio = std::max(peakRatio, (bench::statusKb("VmHWM") - before) / file);
+        heldRatio = std::max(heldRatio, (bench::statusKb("VmRSS") - before) / file);
         w.reset();
         state.ResumeTiming();
     }
@@ -138,13 +127,13 @@ void BM_Save(benchmark::State& state) {
     double peakRatio = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const std::int64_t before = statusKb("VmRSS");
-        resetPeak();
+        const std::int64_t before = bench::statusKb("VmRSS");
+        bench::resetPeak();
         state.ResumeTiming();
         if (w.window.session().SaveDocument(copy, true) != aquine::SaveOutcome::Saved)
             state.SkipWithError("the save did not happen");
         state.PauseTiming();
-        peakRatio = std::max(peakRatio, (statusKb("VmHWM") - before) / (static_cast<double>(f.size) / 1024));
+        peakRatio = std::max(peakRatio, (bench::statusKb("VmHWM") - before) / (static_cast<double>(f.size) / 1024));
         state.ResumeTiming();
     }
     const std::string compare = "cmp -s '" + f.document.string() + "' '" + copy + "'";
@@ -161,13 +150,8 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = bench::runWidgetBenchmarks(argc, argv);
     std::error_code ec;
     fs::remove_all(fixture().dir, ec);
-    return 0;
+    return status;
 }

@@ -2,7 +2,9 @@
 // the time per byte stays flat (no quadratic step), and the memory the job adds stays the same whatever
 // the text's size (the text is never copied whole). Sizes are given in MB of UTF-8 text.
 #include "aquinepad/print/text_printer.h"
+#include "bench/bench_support.h"
 #include "bench/chinese_corpus.h"
+#include "bench/qt_bench_main.h"
 
 #include <QApplication>
 #include <QPrinter>
@@ -12,19 +14,6 @@
 #include <string>
 
 namespace {
-
-std::int64_t statusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0)
-            return std::atoll(line.c_str() + key.size());
-    return 0;
-}
-
-// Starts a new peak-memory measurement from the current resident size.
-void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 void BM_PrintToPdf(benchmark::State& state) {
     const std::string text = bench::makeCorpus(static_cast<std::size_t>(state.range(0)) << 20).utf8;
@@ -42,11 +31,11 @@ void BM_PrintToPdf(benchmark::State& state) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("print.pdf")));
         aquinepad::setEqualMargins(printer);
-        const std::int64_t before = statusKb("VmRSS");
-        resetPeak();
+        const std::int64_t before = bench::statusKb("VmRSS");
+        bench::resetPeak();
         if (!aquinepad::printText(printer, text).ok())
             state.SkipWithError("the job failed");
-        peakMb = std::max(peakMb, static_cast<double>(statusKb("VmHWM") - before) / 1024);
+        peakMb = std::max(peakMb, static_cast<double>(bench::statusKb("VmHWM") - before) / 1024);
     }
     state.counters["peak_added_mb"] = peakMb;
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -63,12 +52,4 @@ BENCHMARK(BM_PrintToPdf)
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runWidgetBenchmarks(argc, argv); }

@@ -1,5 +1,6 @@
 // Throughput of the text conversion service on about 10 MB of generated GBK text, set against OpenCC
 // converting the same text in UTF-8, with the codec timed alone so the cost split shows.
+#include "bench/bench_support.h"
 #include "bench/chinese_corpus.h"
 #include "common/gbk_codec.h"
 #include "common/text_convert.h"
@@ -246,15 +247,10 @@ int main(int argc, char** argv) {
     // Defaults for a figure stable to a few per cent in under two minutes on two cores (a pass of OpenCC
     // over the text takes seconds, so three repetitions of one pass each); flags given on the command
     // line come later and so win.
-    std::vector<char*> args{argv[0]};
-    std::string defaults[] = {"--benchmark_min_time=1", "--benchmark_repetitions=3",
-                              "--benchmark_display_aggregates_only=true", "--benchmark_time_unit=ms"};
-    for (std::string& d : defaults)
-        args.push_back(d.data());
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i]);
-    int count = static_cast<int>(args.size());
-    args.push_back(nullptr);
+    bench::Arguments args(argc, argv,
+                          {"--benchmark_min_time=1", "--benchmark_repetitions=3",
+                           "--benchmark_display_aggregates_only=true", "--benchmark_time_unit=ms"});
+    int& count = *args.count();
 
     const std::string format = flagValue(count, args.data(), "format");
     CollectingReporter reporter(
