@@ -8,6 +8,7 @@
 #include "aquinepad/document/document_feature.h"
 #include "aquinepad/edit/edit_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
+#include "aquinepad/speech/speech_feature.h"
 
 #include <initializer_list>
 
@@ -19,6 +20,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installEditCommands,     // 编辑, and the look and caption items of 扩展
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
+             installReadAloud,        // 朗读文档
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

@@ -4,6 +4,8 @@
 
 #include "aquinepad/editor/plain_editor.h"
 #include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/speech/espeak_voice.h"
+#include "aquinepad/speech/silent_audio_output.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
 #include "common/qt/gbk_qt.h"
@@ -44,7 +46,12 @@ struct Notepad {
     Notepad() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
         window = std::make_unique<MainWindow>(Services{
-            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
+            .prompter = &prompter,
+            .skin = &skin,
+            .updates = &updates,
+            .speech = &speech,
+            .programDir = programDir.path().toStdString(),
+        });
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
@@ -72,6 +79,9 @@ struct Notepad {
     QStringList failures;
     InertSkinEngine skin;
     InertUpdateChecker updates;
+    // The real voice, heard on a silent sound card that plays twice as fast: tests make no noise and
+    // wait half as long as a listener would.
+    EspeakVoices speech{[] { return std::make_unique<SilentAudioOutput>(2.0); }};
     std::unique_ptr<MainWindow> window;
 };
 

@@ -16,6 +16,7 @@ class QWidget;
 namespace aquinepad {
 
 class SkinEngine;
+class SpeechVoices;
 class UpdateChecker;
 
 // The outside parts the notepad is built with; tests hand in scripted or inert ones.
@@ -23,6 +24,7 @@ struct Services {
     aquine::Prompter* prompter = nullptr; // null: real dialogs owned by the window
     SkinEngine* skin = nullptr;
     UpdateChecker* updates = nullptr;
+    SpeechVoices* speech = nullptr; // null: espeak-ng on the sound card
     std::filesystem::path programDir;
 };
 
@@ -48,6 +50,7 @@ struct NotepadContext {
     const std::filesystem::path& programDir;
     SkinEngine* skin;
     UpdateChecker* updates;
+    SpeechVoices* speech;
     WindowRequests& window;
 };
 
