@@ -10,6 +10,7 @@
 #include "aquinepad/find/find_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
 #include "aquinepad/print/print_feature.h"
+#include "aquinepad/speech/speech_feature.h"
 
 #include <initializer_list>
 
@@ -23,6 +24,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
              installPrint,            // 文件: 打印
+             installReadAloud,        // 朗读文档
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

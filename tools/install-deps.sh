@@ -9,7 +9,7 @@ packages=(
   libqscintilla2-qt6-dev
   qt6-webengine-dev
   libopencc-dev opencc
-  libespeak-ng-dev espeak-ng-data
+  libespeak-ng-dev espeak-ng-data libasound2-dev
   libmagick++-dev
   liblunar-date-dev
   libx11-dev libxtst-dev libxi-dev

@@ -24,8 +24,11 @@ unsigned long position(std::size_t p) { return static_cast<unsigned long>(p); }
 // QScintilla reports every insertion and deletion to assistive technology with its character offset,
 // which it finds by counting every character before it: a keystroke at the end of a 100 MB document
 // would cost about a second, and a load in pieces would take time growing with the square of its size.
-// Those reports are kept for documents of ordinary size only.
+// Those reports are kept for documents of ordinary size only. Larger ones still hear of every change
+// through the notices Scintilla sends before it, which QScintilla passes on without counting anything.
 constexpr long kAccessibleReportLimit = 8l << 20;
+constexpr int kTextChanges = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT |
+                             QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
 } // namespace
 
@@ -45,6 +48,11 @@ void PlainEditor::setUpDocument() {
     SendScintilla(SCI_RELEASEDOCUMENT, 0ul, doc);
     SendScintilla(SCI_SETCODEPAGE, static_cast<unsigned long>(SC_CP_UTF8));
     SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(SC_EOL_CRLF));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int, int, int, int, int, int, int) {
+                if (type & kTextChanges)
+                    ++m_textVersion;
+            });
 }
 
 QString PlainEditor::fontFamily() {
@@ -109,12 +117,14 @@ void PlainEditor::clearText() {
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1ul);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
+    ++m_textVersion; // unannounced: the notices are off while loading
     reportChangesBySize();
 }
 
 void PlainEditor::reportChangesBySize() {
     const bool small = SendScintilla(SCI_GETLENGTH) < kAccessibleReportLimit;
-    SendScintilla(SCI_SETMODEVENTMASK, small ? static_cast<unsigned long>(SC_MODEVENTMASKALL) : 0ul);
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  static_cast<unsigned long>(small ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
 }
 
 void PlainEditor::reserveText(std::size_t utf8Bytes) {
@@ -126,6 +136,7 @@ void PlainEditor::appendText(std::string_view utf8) {
     SendScintilla(SCI_SETUNDOCOLLECTION, 0ul);
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
     SendScintilla(SCI_SETUNDOCOLLECTION, 1ul);
+    ++m_textVersion;
 }
 
 void PlainEditor::finishLoading() {
@@ -166,7 +177,8 @@ void PlainEditor::replaceRange(std::size_t start, std::size_t end, std::string_v
     // A step of its own: Scintilla would otherwise merge it with typing next to it.
     UndoGroup group(*this);
     SendScintilla(SCI_SETTARGETRANGE, position(start), static_cast<long>(end));
-    SendScintilla(SCI_REPLACETARGET, position(utf8.size()), utf8.data());
+    // Scintilla asserts on a null pointer, which an empty string_view may well carry.
+    SendScintilla(SCI_REPLACETARGET, position(utf8.size()), utf8.empty() ? "" : utf8.data());
     SendScintilla(SCI_GOTOPOS, position(start + utf8.size()));
 }
 

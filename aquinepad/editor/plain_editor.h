@@ -23,6 +23,7 @@ public:
     std::string_view textView() override;
     bool isModified() const override;
     void setModified(bool modified) override;
+    std::uint64_t textVersion() const override { return m_textVersion; }
 
     TextRange selection() const override;
     void setSelection(TextRange range) override;
@@ -70,6 +71,7 @@ private:
     Rgb m_textColour{0, 0, 0};
     Rgb m_backgroundColour{255, 255, 255};
     EditorFont m_font;
+    std::uint64_t m_textVersion = 0;
 };
 
 } // namespace aquinepad

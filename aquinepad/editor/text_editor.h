@@ -55,6 +55,10 @@ public:
     // The editor's own modified flag: set by every user edit, cleared by setModified(false).
     virtual bool isModified() const = 0;
     virtual void setModified(bool modified) = 0;
+    // A number that changes with every change of the text, whatever made it (typing, a command, undo,
+    // a load), and with nothing else: work that outlives a handler can tell whether the positions it
+    // took are still good.
+    virtual std::uint64_t textVersion() const = 0;
 
     // Selection and caret. The caret is the selection's end.
     virtual TextRange selection() const = 0;

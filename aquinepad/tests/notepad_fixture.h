@@ -5,6 +5,8 @@
 #include "aquinepad/editor/plain_editor.h"
 #include "aquinepad/print/tests/scripted_print_dialog.h"
 #include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/speech/espeak_voice.h"
+#include "aquinepad/speech/silent_audio_output.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
 #include "common/qt/gbk_qt.h"
@@ -45,11 +47,14 @@ struct Notepad {
     Notepad() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
         printDialog.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{.prompter = &prompter,
-                                                       .skin = &skin,
-                                                       .updates = &updates,
-                                                       .programDir = programDir.path().toStdString(),
-                                                       .printDialog = &printDialog});
+        window = std::make_unique<MainWindow>(Services{
+            .prompter = &prompter,
+            .skin = &skin,
+            .updates = &updates,
+            .speech = &speech,
+            .programDir = programDir.path().toStdString(),
+            .printDialog = &printDialog,
+        });
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
@@ -78,6 +83,9 @@ struct Notepad {
     InertSkinEngine skin;
     InertUpdateChecker updates;
     ScriptedPrintDialog printDialog;
+    // The real voice, heard on a silent sound card that plays twice as fast: tests make no noise and
+    // wait half as long as a listener would.
+    EspeakVoices speech{[] { return std::make_unique<SilentAudioOutput>(2.0); }};
     std::unique_ptr<MainWindow> window;
 };
 

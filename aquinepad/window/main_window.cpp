@@ -38,6 +38,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
         .programDir = m_services.programDir,
         .skin = m_services.skin,
         .updates = m_services.updates,
+        .speech = m_services.speech,
         .printDialog = m_services.printDialog,
         .window = static_cast<WindowRequests&>(*this),
     });

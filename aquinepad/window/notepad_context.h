@@ -17,6 +17,7 @@ namespace aquinepad {
 
 class PrintDialog;
 class SkinEngine;
+class SpeechVoices;
 class UpdateChecker;
 
 // The outside parts the notepad is built with; tests hand in scripted or inert ones.
@@ -24,6 +25,7 @@ struct Services {
     aquine::Prompter* prompter = nullptr; // null: real dialogs owned by the window
     SkinEngine* skin = nullptr;
     UpdateChecker* updates = nullptr;
+    SpeechVoices* speech = nullptr; // null: espeak-ng on the sound card
     std::filesystem::path programDir;
     PrintDialog* printDialog = nullptr; // null: Qt's print dialog
 };
@@ -50,6 +52,7 @@ struct NotepadContext {
     const std::filesystem::path& programDir;
     SkinEngine* skin;
     UpdateChecker* updates;
+    SpeechVoices* speech;
     PrintDialog* printDialog; // null: Qt's print dialog
     WindowRequests& window;
 };

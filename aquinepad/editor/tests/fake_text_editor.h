@@ -15,10 +15,14 @@ public:
 
     void clearText() override {
         m_text.clear();
+        ++m_version;
         finishLoading();
     }
     void reserveText(std::size_t utf8Bytes) override { m_text.reserve(utf8Bytes); }
-    void appendText(std::string_view utf8) override { m_text.append(utf8); }
+    void appendText(std::string_view utf8) override {
+        m_text.append(utf8);
+        ++m_version;
+    }
     void finishLoading() override {
         m_undo.clear();
         m_savePoint = 0;
@@ -34,6 +38,7 @@ public:
         if (!modified)
             m_savePoint = m_undo.size();
     }
+    std::uint64_t textVersion() const override { return m_version; }
 
     TextRange selection() const override { return m_selection; }
     void setSelection(TextRange range) override {
@@ -64,6 +69,7 @@ public:
         if (m_undo.empty())
             return;
         m_text = std::move(m_undo.back().text);
+        ++m_version;
         placeCaret(m_undo.back().caret);
         m_undo.pop_back();
     }
@@ -115,10 +121,12 @@ private:
         if (m_groupDepth > 0)
             m_groupOpened = true;
         m_text.replace(start, end - start, utf8);
+        ++m_version;
         placeCaret(start + utf8.size());
     }
 
     std::string m_text;
+    std::uint64_t m_version = 0;
     TextRange m_selection;
     std::size_t m_caret = 0;
     static constexpr std::size_t kNoSavePoint = static_cast<std::size_t>(-1);

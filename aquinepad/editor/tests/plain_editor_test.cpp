@@ -27,6 +27,35 @@ private slots:
         editor.insertAtCaret("b");
         QVERIFY(editor.isModified());
     }
+
+    // Typing reaches the editor past its interface, and a document too large for per-change reports
+    // still has every change counted.
+    void typingAndEditsOfALargeDocumentChangeTheTextVersion() {
+        PlainEditor editor;
+        std::uint64_t version = editor.textVersion();
+        QTest::keyClick(editor.viewport(), Qt::Key_A);
+        QCOMPARE(editor.textView(), std::string_view("a"));
+        QVERIFY(editor.textVersion() != version);
+
+        editor.clearText();
+        std::string line(78, 'x');
+        line += "\r\n";
+        std::string large;
+        while (large.size() < (9u << 20))
+            large += line;
+        editor.appendText(large);
+        editor.finishLoading();
+        version = editor.textVersion();
+        QTest::keyClick(editor.viewport(), Qt::Key_B);
+        QVERIFY(editor.textVersion() != version);
+        version = editor.textVersion();
+        QTest::keyClick(editor.viewport(), Qt::Key_Delete);
+        QCOMPARE(editor.textView().size(), large.size());
+        QVERIFY(editor.textVersion() != version);
+        version = editor.textVersion();
+        editor.undo();
+        QVERIFY(editor.textVersion() != version);
+    }
 };
 
 QTEST_MAIN(PlainEditorTest)

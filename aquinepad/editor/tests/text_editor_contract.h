@@ -101,6 +101,33 @@ inline std::vector<std::string> textEditorContractFailures(TextEditor& editor) {
     expect(!editor.isTextVisible(), "hidden");
     editor.setTextVisible(true);
     expect(editor.isTextVisible(), "shown again");
+
+    // The text's version moves with every change of the text and with nothing else.
+    const auto changes = [&](auto&& action) {
+        const std::uint64_t before = editor.textVersion();
+        action();
+        return editor.textVersion() != before;
+    };
+    expect(changes([&] { load("新文本"); }), "a load changes the version");
+    expect(changes([&] { editor.insertAtCaret("x"); }), "an insertion changes the version");
+    expect(changes([&] {
+               editor.setSelection({0, 1});
+               editor.replaceSelection({});
+           }),
+           "a deletion changes the version");
+    expect(changes([&] { editor.undo(); }), "undo changes the version");
+    expect(changes([&] { editor.replaceAllText("新文本"); }), "replace all changes the version");
+    expect(!changes([&] {
+        editor.setSelection({0, 3});
+        editor.copy();
+        editor.selectAll();
+        editor.setModified(false);
+        editor.setTextColour({9, 9, 9});
+        editor.setFont(font);
+        editor.setTextVisible(false);
+        editor.setTextVisible(true);
+    }),
+           "selection, copy, the save point and the look leave the version alone");
     return failures;
 }
 
