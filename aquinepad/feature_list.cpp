@@ -3,6 +3,7 @@
 #include "aquinepad/feature_list.h"
 
 #include "aquinepad/about/about_feature.h"
+#include "aquinepad/companions/companions_feature.h"
 #include "aquinepad/config/options_feature.h"
 #include "aquinepad/convert/convert_feature.h"
 #include "aquinepad/document/document_feature.h"
@@ -21,6 +22,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installFind,             // 寻找: the find window, find next and previous
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
+             installCompanions,       // 快速截图
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

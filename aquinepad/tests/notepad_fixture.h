@@ -41,10 +41,11 @@ inline void artefact(const QImage& picture, const QString& name) {
 inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 struct Notepad {
-    Notepad() {
-        prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{
-            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
+    Notepad() { open(); }
+    // A program folder whose name begins with this text, for what the notepad does with its own path.
+    explicit Notepad(const QString& programFolderName)
+        : programDir(QDir::tempPath() + QLatin1Char('/') + programFolderName + QStringLiteral("-XXXXXX")) {
+        open();
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
@@ -73,6 +74,13 @@ struct Notepad {
     InertSkinEngine skin;
     InertUpdateChecker updates;
     std::unique_ptr<MainWindow> window;
+
+private:
+    void open() {
+        prompter.setFailureHandler([this](const QString& what) { failures << what; });
+        window = std::make_unique<MainWindow>(Services{
+            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
+    }
 };
 
 inline aquine::Prompter::FileAnswer answer(const QString& path) { return {path, 0}; }
