@@ -22,7 +22,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installFind,             // 寻找: the find window, find next and previous
              installHiddenText,       // 隐藏文本
              installConversion,       // 简繁转换
-             installCompanions,       // 快速截图
+             installCompanions,       // 快速截图, 文件关联
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

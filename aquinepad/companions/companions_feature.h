@@ -1,4 +1,4 @@
-// "快速截图(&U)": the screenshot tool started beside the notepad.
+// "快速截图(&U)" and the "文件关联(&F)" items: companion starts and the .txt association.
 #pragma once
 
 namespace aquinepad {
