@@ -2,6 +2,7 @@
 // adopted by init (or the session's subreaper) and never becomes the notepad's zombie.
 #include "aquinepad/companions/companion_launcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -25,8 +26,9 @@ void closeAllBut(int keep, int openMax) {
         for (int fd = from; fd <= to && fd < openMax; ++fd)
             close(fd);
     };
+    // keep can be a standard descriptor number when the notepad was started with that one closed.
     closeRange(STDERR_FILENO + 1, keep - 1);
-    closeRange(keep + 1, INT_MAX);
+    closeRange(std::max(keep + 1, STDERR_FILENO + 1), INT_MAX);
 }
 
 void resetSignals() {
