@@ -35,8 +35,8 @@ const QByteArray kInspectingTool = "#!/bin/sh\n"
                                    "  done < /proc/$$/status\n"
                                    "  read -r stat < /proc/$$/stat; set -- $stat; echo \"session $6\"\n"
                                    "  if [ -e /proc/$$/fd/77 ]; then echo 'fd77 open'; else echo 'fd77 closed'; fi\n"
-                                   "} > \"$dir/report.part\"\n"
-                                   "mv \"$dir/report.part\" \"$dir/report\"\n";
+                                   "} > \"$dir/report.new\"\n"
+                                   "mv \"$dir/report.new\" \"$dir/report\"\n";
 
 bool noChildLeft() {
     int status = 0;
