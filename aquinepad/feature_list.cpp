@@ -3,6 +3,7 @@
 #include "aquinepad/feature_list.h"
 
 #include "aquinepad/about/about_feature.h"
+#include "aquinepad/companions/companions_feature.h"
 #include "aquinepad/config/options_feature.h"
 #include "aquinepad/convert/convert_feature.h"
 #include "aquinepad/document/document_feature.h"
@@ -25,6 +26,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installConversion,       // 简繁转换
              installPrint,            // 文件: 打印
              installReadAloud,        // 朗读文档
+             installCompanions,       // 快速截图, 文件关联
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

@@ -14,6 +14,7 @@ packages=(
   liblunar-date-dev
   libx11-dev libxtst-dev libxi-dev
   libcpp-httplib-dev
+  xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
   poppler-utils
   googletest libgtest-dev libgmock-dev

@@ -44,17 +44,11 @@ inline void artefact(const QImage& picture, const QString& name) {
 inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 struct Notepad {
-    Notepad() {
-        prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        printDialog.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{
-            .prompter = &prompter,
-            .skin = &skin,
-            .updates = &updates,
-            .speech = &speech,
-            .programDir = programDir.path().toStdString(),
-            .printDialog = &printDialog,
-        });
+    Notepad() { open(); }
+    // A program folder whose name begins with this text, for what the notepad does with its own path.
+    explicit Notepad(const QString& programFolderName)
+        : programDir(QDir::tempPath() + QLatin1Char('/') + programFolderName + QStringLiteral("-XXXXXX")) {
+        open();
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
@@ -87,6 +81,20 @@ struct Notepad {
     // wait half as long as a listener would.
     EspeakVoices speech{[] { return std::make_unique<SilentAudioOutput>(2.0); }};
     std::unique_ptr<MainWindow> window;
+
+private:
+    void open() {
+        prompter.setFailureHandler([this](const QString& what) { failures << what; });
+        printDialog.setFailureHandler([this](const QString& what) { failures << what; });
+        window = std::make_unique<MainWindow>(Services{
+            .prompter = &prompter,
+            .skin = &skin,
+            .updates = &updates,
+            .speech = &speech,
+            .programDir = programDir.path().toStdString(),
+            .printDialog = &printDialog,
+        });
+    }
 };
 
 inline aquine::Prompter::FileAnswer answer(const QString& path) { return {path, 0}; }
