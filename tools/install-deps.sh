@@ -12,7 +12,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data
   libmagick++-dev
   liblunar-date-dev
-  libx11-dev libxtst-dev libxi-dev
+  libx11-dev libxtst-dev libxi-dev libxcb1-dev
   libcpp-httplib-dev
   fonts-wqy-zenhei
   googletest libgtest-dev libgmock-dev

@@ -41,10 +41,13 @@ inline void artefact(const QImage& picture, const QString& name) {
 inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 struct Notepad {
-    Notepad() {
+    // `look` draws the windows; by default the inert engine, so pictures do not depend on the settings.
+    explicit Notepad(SkinEngine* look = nullptr) {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
-        window = std::make_unique<MainWindow>(Services{
-            .prompter = &prompter, .skin = &skin, .updates = &updates, .programDir = programDir.path().toStdString()});
+        window = std::make_unique<MainWindow>(Services{.prompter = &prompter,
+                                                       .skin = look ? look : &skin,
+                                                       .updates = &updates,
+                                                       .programDir = programDir.path().toStdString()});
     }
 
     QString file(const QString& name) const { return docs.filePath(name); }
