@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The translucent frame on a real X server, with the settings "aero=是", "透明度=160", "阴影大小=18":
+# without a compositing manager the notepad's window is drawn solid and nothing is shown around it;
+# with one (xcompmgr) the same window lets the screen show through by the stored transparency and
+# casts a shadow of the stored size. Leaves a screenshot of the translucent window.
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+
+work=$(mktemp -d)
+pid=
+compositor=
+trap '[[ -n $pid ]] && kill $pid 2>/dev/null; [[ -n $compositor ]] && kill $compositor 2>/dev/null; rm -rf "$work"' EXIT
+
+# A program folder of its own: the notepad reads its settings and skins beside itself.
+cp "$AQUINE_BIN/aquinepad" "$AQUINE_BIN/QQ2008.she" "$work/"
+printf '[配置信息]\r\n屏幕_左边=120\r\n屏幕_顶边=100\r\n启动窗口_宽度=600\r\n启动窗口_高度=360\r\n色调=0\r\n透明度=160\r\n阴影大小=18\r\n皮肤=\\QQ2008.she\r\naero=是\r\n' |
+    iconv -f UTF-8 -t GBK >"$work/配置.ini"
+
+# rgb FILE X Y: the pixel's red, green and blue, 0 to 255.
+rgb() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n1 | sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'; }
+brightness() { local r g b; read -r r g b <<<"$(rgb "$@")"; echo $(((r + g + b) / 3)); }
+
+# start_notepad SHOT: starts it, waits for its window to be drawn, keeps a picture of the screen.
+start_notepad() {
+    "$work/aquinepad" &
+    pid=$!
+    wait_window "无标题 - Aquine记事本" >/dev/null || fail "no window captioned 无标题 - Aquine记事本"
+    sleep 1 # let the window and its shadow be drawn before the picture
+    import -window root "$work/$1.png"
+}
+stop_notepad() { kill "$pid"; wait "$pid" 2>/dev/null || true; pid=; }
+# The shadow: a window 18 pixels larger on every side, cast 4 pixels down.
+shadow_shown() { xwininfo -root -children | grep -q ' 636x396+102+86 '; }
+
+# On the menu bar, left of its first item; below the window's bottom edge; far from the window.
+bar=(125 112)
+below=(420 464)
+away=(900 700)
+
+start_notepad solid
+shadow_shown && fail "a shadow is shown with nothing to composite it"
+read -r sr sg sb <<<"$(rgb "$work/solid.png" "${bar[@]}")"
+stop_notepad
+
+xcompmgr &
+compositor=$!
+poll 5 sh -c 'xwininfo -root -children | grep -q xcompmgr' || fail "xcompmgr did not start"
+start_notepad translucent
+mkdir -p "$AQUINE_ARTEFACTS"
+cp "$work/translucent.png" "$AQUINE_ARTEFACTS/aquinepad_translucent.png"
+shadow_shown || fail "no shadow window of 636x396 at 102,86 beneath the 600x360 window at 120,100"
+
+# The bar is the solid colour mixed with what lies beneath, by the window's opacity.
+read -r br bg bb <<<"$(rgb "$work/translucent.png" "${away[@]}")"
+read -r tr tg tb <<<"$(rgb "$work/translucent.png" "${bar[@]}")"
+opacity=$(awk 'BEGIN { print 0.5 + 0.5 * 160 / 255 }')
+for c in "$sr $br $tr" "$sg $bg $tg" "$sb $bb $tb"; do
+    read -r solid beneath seen <<<"$c"
+    expected=$(awk -v s="$solid" -v b="$beneath" -v a="$opacity" 'BEGIN { printf "%d", a * s + (1 - a) * b + 0.5 }')
+    ((seen >= expected - 4 && seen <= expected + 4)) ||
+        fail "the bar shows $tr,$tg,$tb; solid $sr,$sg,$sb over $br,$bg,$bb at opacity $opacity gives about $expected"
+done
+away_light=$(brightness "$work/translucent.png" "${away[@]}")
+below_light=$(brightness "$work/translucent.png" "${below[@]}")
+((below_light < away_light - 20)) || fail "no shadow below the window ($below_light against $away_light)"
+stop_notepad
+echo "aquinepad translucent frame: 1 passed, 0 failed"
