@@ -16,7 +16,7 @@ packages=(
   libcpp-httplib-dev
   fonts-wqy-zenhei
   googletest libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr
+  xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr openbox
   libbenchmark-dev
   clang-format
 )

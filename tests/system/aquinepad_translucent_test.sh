@@ -2,14 +2,16 @@
 # The translucent frame on a real X server, with the settings "aero=是", "透明度=160", "阴影大小=18":
 # without a compositing manager the notepad's window is drawn solid and nothing is shown around it;
 # with one (xcompmgr) the same window lets the screen show through by the stored transparency and
-# casts a shadow of the stored size. Leaves a screenshot of the translucent window.
+# casts a shadow of the stored size; under a window manager (openbox) the shadow lies beneath the
+# frame the manager drew and follows it when it moves. Leaves screenshots of both.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
 work=$(mktemp -d)
 pid=
 compositor=
-trap '[[ -n $pid ]] && kill $pid 2>/dev/null; [[ -n $compositor ]] && kill $compositor 2>/dev/null; rm -rf "$work"' EXIT
+manager=
+trap 'for p in $pid $manager $compositor; do kill $p 2>/dev/null; done; rm -rf "$work"' EXIT
 
 # A program folder of its own: the notepad reads its settings and skins beside itself.
 cp "$AQUINE_BIN/aquinepad" "$AQUINE_BIN/QQ2008.she" "$work/"
@@ -63,5 +65,38 @@ done
 away_light=$(brightness "$work/translucent.png" "${away[@]}")
 below_light=$(brightness "$work/translucent.png" "${below[@]}")
 ((below_light < away_light - 20)) || fail "no shadow below the window ($below_light against $away_light)"
+stop_notepad
+
+openbox --sm-disable 2>/dev/null &
+manager=$!
+poll 5 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "openbox did not start"
+start_notepad framed
+cp "$work/framed.png" "$AQUINE_ARTEFACTS/aquinepad_translucent_framed.png"
+client=$(wait_window "无标题 - Aquine记事本")
+# frame_shadow: the geometry the shadow of the client's frame must have, and the frame's id.
+frame_shadow() {
+    local w=$client parent
+    while parent=$(xwininfo -children -id "$w" | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p') &&
+        ! xwininfo -id "$parent" | grep -q '(the root window)'; do
+        w=$parent
+    done
+    frame=$w
+    eval "$(xwininfo -id "$frame" | sed -n -E 's/^ *Absolute upper-left X: *(-?[0-9]+)/x=\1/p; s/^ *Absolute upper-left Y: *(-?[0-9]+)/y=\1/p; s/^ *Width: *([0-9]+)/w=\1/p; s/^ *Height: *([0-9]+)/h=\1/p')"
+    expected="$((w + 36))x$((h + 36))+$((x - 18))+$((y - 14))"
+}
+# beneath_frame: the shadow is listed below the frame (xwininfo lists the topmost first).
+beneath_frame() {
+    local listing frame_line shadow_line
+    listing=$(xwininfo -root -children)
+    frame_line=$(grep -n "^ *$frame " <<<"$listing" | cut -d: -f1)
+    shadow_line=$(grep -n " $expected " <<<"$listing" | cut -d: -f1)
+    [[ -n $frame_line && -n $shadow_line ]] && ((shadow_line > frame_line))
+}
+frame_shadow
+[[ $frame != "$client" ]] || fail "openbox did not frame the window"
+beneath_frame || fail "no shadow $expected beneath the frame $frame"
+xdotool windowmove --sync "$client" 300 200
+frame_shadow
+poll 3 beneath_frame || fail "the shadow did not follow the frame to $expected"
 stop_notepad
 echo "aquinepad translucent frame: 1 passed, 0 failed"
