@@ -128,8 +128,8 @@ void QtSkinEngine::setAero(int on) {
 }
 
 void QtSkinEngine::adjustAero(int alpha, int, int, int shadow, int, int, int, int, int) {
-    // The program's fixed second and third values (0 and 8) and the zeros after the shadow size are
-    // colour and blur settings of another engine; ours takes them from the skin.
+    // Of the nine values only the transparency and the shadow size carry anything: the fixed 0, 8 and
+    // zeros the program passes beside them mean nothing here, where colour and blur come from the skin.
     watch();
     m_alpha = std::clamp(alpha, 0, 255);
     const SettingSpec& range = settingSpec(SettingKey::ShadowSize);

@@ -25,6 +25,7 @@ public:
     // Gives the application back the look it had.
     ~QtSkinEngine() override;
 
+    // The plain look, and from now on every window shown is watched; the other calls imply it.
     void attach() override;
     void attachEx(const std::filesystem::path& skinFile, std::string_view password) override;
     void setAero(int on) override;
