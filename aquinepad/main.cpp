@@ -1,5 +1,5 @@
 // aquinepad: the notepad's entry point. One optional argument: a file whose text starts the document.
-#include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/skin/qt_skin_engine.h"
 #include "aquinepad/update/update_checker.h"
 #include "aquinepad/window/main_window.h"
 #include "common/program_dir.h"
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv); // takes Qt's own options out of argv
     aquine::setUpApplication(app);
 
-    aquinepad::InertSkinEngine skin;
+    aquinepad::QtSkinEngine skin;
     aquinepad::InertUpdateChecker updates;
     aquinepad::MainWindow window({.skin = &skin, .updates = &updates, .programDir = aquine::programDirectory()});
     std::optional<std::string> file;

@@ -12,13 +12,13 @@ packages=(
   libespeak-ng-dev espeak-ng-data libasound2-dev
   libmagick++-dev
   liblunar-date-dev
-  libx11-dev libxtst-dev libxi-dev
+  libx11-dev libxtst-dev libxi-dev libxcb1-dev
   libcpp-httplib-dev
   xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
   poppler-utils
   googletest libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr openbox
   libbenchmark-dev
   clang-format
 )

@@ -81,12 +81,23 @@ void PlainEditor::setUpLook() {
                     strikeOut(static_cast<std::size_t>(pos), static_cast<std::size_t>(length));
             });
 
-    const QPalette pal = palette();
-    SendScintilla(SCI_SETSELFORE, 1ul, pal.color(QPalette::Active, QPalette::HighlightedText));
-    SendScintilla(SCI_SETSELBACK, 1ul, pal.color(QPalette::Active, QPalette::Highlight));
+    applySelectionColours();
     SendScintilla(SCI_USEPOPUP, static_cast<unsigned long>(SC_POPUP_NEVER));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void PlainEditor::applySelectionColours() {
+    const QPalette pal = palette();
+    SendScintilla(SCI_SETSELFORE, 1ul, pal.color(QPalette::Active, QPalette::HighlightedText));
+    SendScintilla(SCI_SETSELBACK, 1ul, pal.color(QPalette::Active, QPalette::Highlight));
+}
+
+void PlainEditor::changeEvent(QEvent* event) {
+    // A skin brings its own palette: the selection follows it like every other control's.
+    if (event->type() == QEvent::PaletteChange)
+        applySelectionColours();
+    QsciScintillaBase::changeEvent(event);
 }
 
 void PlainEditor::removeCodeEditorKeys() {

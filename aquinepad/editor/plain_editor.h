@@ -56,6 +56,7 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void setUpDocument();
@@ -66,6 +67,7 @@ private:
     // replace-selection stops at a NUL byte, which documents may hold.
     void replaceRange(std::size_t start, std::size_t end, std::string_view utf8);
     void applyStyle();
+    void applySelectionColours();
     void strikeOut(std::size_t start, std::size_t length);
 
     Rgb m_textColour{0, 0, 0};

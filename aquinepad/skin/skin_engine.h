@@ -21,7 +21,8 @@ public:
     virtual void adjustHsv(int hue, int saturation, int value) = 0;
 };
 
-// Until the real skins arrive, windows keep Qt's own look: every call is accepted and changes nothing.
+// Keeps Qt's own look: every call is accepted and changes nothing. For tests whose windows must look
+// the same whatever the settings say; the program uses QtSkinEngine.
 class InertSkinEngine : public SkinEngine {
 public:
     void attach() override {}

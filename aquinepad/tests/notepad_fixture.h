@@ -50,6 +50,8 @@ struct Notepad {
         : programDir(QDir::tempPath() + QLatin1Char('/') + programFolderName + QStringLiteral("-XXXXXX")) {
         open();
     }
+    // `look` draws the windows; the others use the inert engine, so pictures do not depend on the settings.
+    explicit Notepad(SkinEngine* look) : m_look(look) { open(); }
 
     QString file(const QString& name) const { return docs.filePath(name); }
     std::string gbkPath(const QString& name) const { return aquine::gbkFromQ(file(name)); }
@@ -83,12 +85,14 @@ struct Notepad {
     std::unique_ptr<MainWindow> window;
 
 private:
+    SkinEngine* m_look = nullptr;
+
     void open() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
         printDialog.setFailureHandler([this](const QString& what) { failures << what; });
         window = std::make_unique<MainWindow>(Services{
             .prompter = &prompter,
-            .skin = &skin,
+            .skin = m_look ? m_look : &skin,
             .updates = &updates,
             .speech = &speech,
             .programDir = programDir.path().toStdString(),

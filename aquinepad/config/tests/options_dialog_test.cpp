@@ -1,7 +1,8 @@
 // The options window on a temporary program folder: what "保存" stores, what a radio click writes at
-// once, the built-in input method started beside the program, and a settings file that cannot be
-// written.
+// once, what the skin and Aero buttons and the sliders' releases ask of the skin engine, the built-in
+// input method started beside the program, and a settings file that cannot be written.
 #include "aquinepad/config/options_dialog.h"
+#include "aquinepad/skin/tests/recording_skin.h"
 #include "aquinepad/tests/notepad_fixture.h"
 #include "common/tests/gbk_literal.h"
 
@@ -14,6 +15,7 @@
 
 using namespace aquinepad;
 using namespace aquinepad::testing;
+using Calls = std::vector<std::string>;
 
 namespace {
 
@@ -33,7 +35,7 @@ struct Options {
     OptionChoices choices;
     aquine::ScriptedPrompter prompter;
     QStringList failures;
-    InertSkinEngine skin;
+    RecordingSkin skin;
 };
 
 template <typename T> T* control(const std::unique_ptr<OptionsDialog>& dialog, const char* name) {
@@ -98,6 +100,62 @@ private slots:
         control<QRadioButton>(dialog, "单选框1")->click();
         control<QPushButton>(dialog, "按钮2")->click();
         QVERIFY(o.iniText().endsWith(QStringLiteral("皮肤=\\Aero.she\r\naero=是\r\n")));
+    }
+
+    void skinAndAeroButtonsApplyAtOnceAndWriteNothing() {
+        Options o;
+        const std::string dir = o.programDir.path().toStdString();
+        auto dialog = o.open();
+        control<QRadioButton>(dialog, "单选框4")->click();
+        control<QRadioButton>(dialog, "单选框5")->click();
+        control<QRadioButton>(dialog, "单选框3")->click();
+        control<QRadioButton>(dialog, "单选框2")->click();
+        control<QRadioButton>(dialog, "单选框1")->click();
+        QCOMPARE(o.skin.calls, (Calls{"attachEx " + dir + "/Aero.she|", "attachEx " + dir + "/QQ2008.she|",
+                                      "attachEx " + dir + "/skinh.she|", "setAero 0", "setAero 1"}));
+        control<QPushButton>(dialog, "按钮1")->click();
+        // What was tried stays in force; the file never heard of it.
+        QVERIFY(!QFile::exists(o.ini()));
+        QCOMPARE(o.skin.calls.size(), std::size_t(5));
+    }
+
+    void slidersApplyWhenTheLeftButtonIsReleasedOverThem() {
+        Options o;
+        writeAll(o.ini(), bytes(G("[配置信息]\r\n色调=30\r\n透明度=77\r\n阴影大小=4\r\n")));
+        auto dialog = o.open();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        auto* hue = control<QSlider>(dialog, "滑块条1");
+        auto* alpha = control<QSlider>(dialog, "滑块条4");
+        auto* shadow = control<QSlider>(dialog, "滑块条5");
+        control<QTabWidget>(dialog, "选择夹1")->setCurrentIndex(3);
+        const auto clickOn = [](QSlider* slider, Qt::MouseButton button = Qt::LeftButton) {
+            const QPoint end(slider->width() - 2, slider->height() / 2);
+            QTest::mousePress(slider, button, {}, end);
+            QTest::mouseRelease(slider, button, {}, end);
+        };
+        clickOn(hue);
+        QVERIFY(hue->value() > 30); // the click moved it
+        QCOMPARE(o.skin.calls, Calls{"adjustHsv " + std::to_string(hue->value()) + " 0 0"});
+
+        // Keyboard movement and other buttons change the position, and call nothing.
+        o.skin.calls.clear();
+        hue->setFocus();
+        QTest::keyClick(hue, Qt::Key_Left);
+        clickOn(hue, Qt::RightButton);
+        // A drag that ends off the slider is not applied either.
+        QTest::mousePress(hue, Qt::LeftButton, {}, QPoint(hue->width() / 2, hue->height() / 2));
+        QTest::mouseRelease(hue, Qt::LeftButton, {}, QPoint(hue->width() / 2, hue->height() + 40));
+        QCOMPARE(o.skin.calls, Calls{});
+
+        // Either translucency slider applies both positions.
+        control<QTabWidget>(dialog, "选择夹1")->setCurrentIndex(2);
+        clickOn(shadow);
+        QCOMPARE(o.skin.calls, Calls{"adjustAero 77 0 8 " + std::to_string(shadow->value()) + " 0 0 0 0 0"});
+        clickOn(alpha);
+        QCOMPARE(o.skin.calls.back(), "adjustAero " + std::to_string(alpha->value()) + " 0 8 " +
+                                          std::to_string(shadow->value()) + " 0 0 0 0 0");
+        QVERIFY(alpha->value() > 77);
     }
 
     void inputMethodIsWrittenAtOnceAndStartedOnlyBySave() {

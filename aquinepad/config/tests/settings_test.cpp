@@ -2,6 +2,7 @@
 // is given from the stored values.
 #include "aquinepad/config/settings.h"
 #include "aquinepad/skin/skin_engine.h"
+#include "aquinepad/skin/tests/recording_skin.h"
 #include "common/tests/gbk_literal.h"
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace aquinepad;
+using aquinepad::testing::RecordingSkin;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,25 +32,6 @@ protected:
 
     fs::path dir = makeTempDir();
     Settings settings = Settings::inProgramDirectory(dir);
-};
-
-// Records the engine calls, in order.
-class RecordingSkin : public SkinEngine {
-public:
-    void attach() override { calls.push_back("attach"); }
-    void attachEx(const fs::path& file, std::string_view password) override {
-        calls.push_back("attachEx " + file.string() + "|" + std::string(password));
-    }
-    void setAero(int on) override { calls.push_back("setAero " + std::to_string(on)); }
-    void adjustAero(int a, int b, int c, int d, int e, int f, int g, int h, int i) override {
-        calls.push_back("adjustAero");
-        for (int v : {a, b, c, d, e, f, g, h, i})
-            calls.back() += " " + std::to_string(v);
-    }
-    void adjustHsv(int h, int s, int v) override {
-        calls.push_back("adjustHsv " + std::to_string(h) + " " + std::to_string(s) + " " + std::to_string(v));
-    }
-    std::vector<std::string> calls;
 };
 
 } // namespace
