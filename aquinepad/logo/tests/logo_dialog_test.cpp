@@ -225,6 +225,7 @@ private slots:
         const int before = inkCount(panel.picture());
         logo.click("按钮15");
         QVERIFY(inkCount(panel.picture()) > before + 20);
+        artefact(logo.dialog->grab().toImage(), QStringLiteral("logo_window_shapes.png"));
 
         // Pen up: moves leave no ink; the eraser takes a drawn line away again.
         logo.click("按钮8");
@@ -244,7 +245,6 @@ private slots:
         logo.click("按钮11");
         logo.click("按钮1");
         QVERIFY(inkCount(panel.picture()) >= 50);
-        artefact(logo.dialog->grab().toImage(), QStringLiteral("logo_window_shapes.png"));
     }
 
     void theCommandLineDrawsAFlowerAndReportsMistakes() {
