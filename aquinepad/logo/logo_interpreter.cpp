@@ -64,29 +64,7 @@ std::string normalised(std::string_view text) {
     return out;
 }
 
-bool isDelimiter(char c) {
-    switch (c) {
-    case ' ':
-    case '\t':
-    case '\r':
-    case '\n':
-    case '[':
-    case ']':
-    case '(':
-    case ')':
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '=':
-    case '<':
-    case '>':
-    case ';':
-    case ':':
-    case '"': return true;
-    default: return false;
-    }
-}
+bool isDelimiter(char c) { return std::string_view(" \t\r\n[]()+-*/=<>;:\"").find(c) != std::string_view::npos; }
 
 // The run of name characters from i: up to the next delimiter, double-byte characters kept whole.
 std::string readName(const std::string& text, std::size_t& i) {
@@ -666,10 +644,12 @@ public:
         m_strokes.push_back({Stroke::Kind::Ellipse, centre, {rx, ry}, ink});
     }
     void drawText(TurtlePoint at, const std::string& gbkText, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Text, at, {}, ink, gbkText});
+        m_strokes.push_back({Stroke::Kind::Text, at, {static_cast<double>(m_texts.size()), 0}, ink});
+        m_texts.push_back(gbkText);
     }
     void clear() override {
         m_strokes.clear(); // nothing drawn before a clear can show
+        m_texts.clear();
         m_clearFirst = true;
     }
 
@@ -680,7 +660,7 @@ public:
             switch (s.kind) {
             case Stroke::Kind::Line: canvas.drawLine(s.a, s.b, s.ink); break;
             case Stroke::Kind::Ellipse: canvas.drawEllipse(s.a, s.b.x, s.b.y, s.ink); break;
-            case Stroke::Kind::Text: canvas.drawText(s.a, s.text, s.ink); break;
+            case Stroke::Kind::Text: canvas.drawText(s.a, m_texts[static_cast<std::size_t>(s.b.x)], s.ink); break;
             }
         }
     }
@@ -690,11 +670,12 @@ private:
         enum class Kind { Line, Ellipse, Text };
         Kind kind;
         TurtlePoint a;
-        TurtlePoint b;
+        TurtlePoint b; // a line's end, an ellipse's radii, or a text's place in m_texts
         Ink ink;
-        std::string text;
     };
+    // A run may leave up to a million strokes before it is known to work: they are kept small.
     std::vector<Stroke> m_strokes;
+    std::vector<std::string> m_texts;
     bool m_clearFirst = false;
 };
 
