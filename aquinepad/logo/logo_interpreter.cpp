@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -27,6 +28,13 @@ std::string utf8(const std::string& gbk) { return aquine::codec::gbkToUtf8(gbk);
 std::string gbk(const char* utf8Text) { return aquine::codec::utf8ToGbk(utf8Text); }
 
 constexpr int kMaxNesting = 200; // brackets, parentheses and inputs inside inputs, as typed
+
+// Nesting costs stack: every REPEAT or IF inside a procedure inside a REPEAT adds frames, and the depth
+// limit alone cannot bound them, since each call may sit under dozens of brackets. So a run also
+// watches how much of the thread's stack (8 MB for the window's thread) it has used, and stops at 2 MB.
+constexpr std::uintptr_t kStackBudget = 2 * 1024 * 1024;
+
+std::uintptr_t stackHere() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
 
 // ---- words ----
 
@@ -269,7 +277,6 @@ private:
 
     // Operators of one level are kept side by side, not nested, so a long sum never deepens the tree.
     Node chain(std::initializer_list<const char*> signs, Node (Parser::*operand)()) {
-        Nest nest(m_depth);
         Node first = (this->*operand)();
         if (!atOperator(signs))
             return first;
@@ -411,9 +418,12 @@ using Procedures = std::map<std::string, std::shared_ptr<const Procedure>>;
 class Machine {
 public:
     Machine(Turtle& turtle, const Procedures& procedures, std::map<std::string, LogoValue>& globals, LogoLimits limits)
-        : m_turtle(turtle), m_procedures(procedures), m_globals(globals), m_limits(limits) {}
+        : m_turtle(turtle), m_procedures(procedures), m_globals(globals), m_limits(limits), m_stackBase(stackHere()) {}
 
     void runInstructions(const std::vector<Node>& instructions) {
+        const std::uintptr_t here = stackHere();
+        if ((here > m_stackBase ? here - m_stackBase : m_stackBase - here) > kStackBudget)
+            failWith("方括号和过程一层套一层太深了，已停止：递归是不是少了用 IF … [STOP] 结束的条件？");
         for (const Node& node : instructions) {
             const Value v = evaluate(node);
             if (v.kind != Value::Kind::Nothing)
@@ -632,6 +642,7 @@ private:
     LogoLimits m_limits;
     std::vector<std::map<std::string, Value>> m_frames; // the running procedures' inputs, innermost last
     long m_steps = 0;
+    std::uintptr_t m_stackBase;
 };
 
 // The trial run's strokes, kept to be drawn for real once the run has worked.

@@ -146,6 +146,12 @@ TEST_F(LogoTest, RunawayRecursionAndEndlessLoopsStop) {
     // The default limits hold with the real stack: deep recursion is stopped, not crashed.
     EXPECT_NE(run("TO DEEP :N IF 1 = 1 [REPEAT 1 [DEEP :N + 1]] END DEEP 1").find("500 层"), std::string::npos);
     EXPECT_NE(run("TO SPIN FD 1 RT 1 SPIN END SPIN").find("已停止"), std::string::npos);
+    // Recursion from deep inside nested lists costs the stack the most for each call.
+    std::string nested = "TO NEST :N ";
+    for (int i = 0; i < 90; ++i)
+        nested += "REPEAT 1 [";
+    nested += "NEST :N + 1" + std::string(90, ']') + " END NEST 1";
+    EXPECT_NE(run(nested).find("已停止"), std::string::npos);
     // Input nested beyond reason is refused while reading, before it could exhaust the stack.
     EXPECT_EQ(run("FD " + std::string(10'000, '(') + "1" + std::string(10'000, ')')),
               "括号或输入套得太深，请把这一行拆开来写");
