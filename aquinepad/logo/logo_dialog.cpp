@@ -13,10 +13,12 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace aquinepad {
 
@@ -152,6 +154,7 @@ LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent) : QDialog(pa
     });
     connect(run, &QPushButton::clicked, this, &LogoDialog::runCommandLine);
     connect(m_commandLine, &QLineEdit::returnPressed, this, &LogoDialog::runCommandLine);
+    m_commandLine->installEventFilter(this);
 
     refreshPositionCaption();
 }
@@ -181,8 +184,12 @@ void LogoDialog::chooseBackground() {
 // the busy cursor says it is working meanwhile. A failed line draws nothing and keeps its text for
 // mending; a line that worked is selected, so typing replaces it and Enter runs it again.
 void LogoDialog::runCommandLine() {
+    const QString line = m_commandLine->text();
+    if (!line.trimmed().isEmpty() && (m_history.isEmpty() || m_history.last() != line))
+        m_history << line;
+    m_recall = m_history.size();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto result = m_interpreter.run(aquine::gbkFromQ(m_commandLine->text()), m_panel->turtle());
+    const auto result = m_interpreter.run(aquine::gbkFromQ(line), m_panel->turtle());
     QApplication::restoreOverrideCursor();
     refreshPositionCaption();
     if (result) {
@@ -191,6 +198,19 @@ void LogoDialog::runCommandLine() {
     } else {
         m_message->setText(QString::fromStdString(result.reason()));
     }
+}
+
+// Up and Down on the command line bring back earlier lines, as in a terminal, so a reader working
+// through the tutorial mends a line instead of typing it again.
+bool LogoDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_commandLine || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        return false;
+    m_recall = std::clamp<qsizetype>(m_recall + (key == Qt::Key_Up ? -1 : 1), 0, m_history.size());
+    m_commandLine->setText(m_recall < m_history.size() ? m_history.at(m_recall) : QString());
+    return true;
 }
 
 } // namespace aquinepad

@@ -26,6 +26,9 @@ public:
 
     TurtlePanel& panel() { return *m_panel; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void refreshPositionCaption();
     double argument(const char* editName) const;
@@ -38,6 +41,8 @@ private:
     QLineEdit* m_commandLine = nullptr;
     QLabel* m_message = nullptr;
     logo::LogoInterpreter m_interpreter;
+    QStringList m_history;  // lines run on the command line, oldest first
+    qsizetype m_recall = 0; // where Up and Down have got to in m_history; its size means the new line
 };
 
 } // namespace aquinepad

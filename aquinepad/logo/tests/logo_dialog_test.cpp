@@ -276,6 +276,23 @@ private slots:
         QCOMPARE(inkCount(panel.picture()), 0);
         QCOMPARE(logo.caption(), QStringLiteral("Logo模式[12.5,30]"));
         QVERIFY(logo.dialog->isVisible()); // Enter pressed no button that could close or draw
+
+        // Up and Down walk back and forth through the lines run so far.
+        auto* line = logo.control<QLineEdit>("编辑框11");
+        line->clear();
+        QTest::keyClick(line, Qt::Key_Up);
+        QCOMPARE(line->text(), QStringLiteral("清屏 抬笔 前进 30 右转 90 前进 12.5"));
+        QTest::keyClick(line, Qt::Key_Up);
+        QTest::keyClick(line, Qt::Key_Up);
+        QCOMPARE(line->text(), QStringLiteral("CS FD 100 XYZ"));
+        QTest::keyClick(line, Qt::Key_Up);
+        QTest::keyClick(line, Qt::Key_Up);
+        QCOMPARE(line->text(), QStringLiteral("REPEAT 36 [RT 10 REPEAT 4 [FD 50 RT 90]]"));
+        QTest::keyClick(line, Qt::Key_Down);
+        QCOMPARE(line->text(), QStringLiteral("CS FD 100 XYZ"));
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(line, Qt::Key_Down);
+        QCOMPARE(line->text(), QString());
         QVERIFY(logo.failures.isEmpty());
     }
 
