@@ -178,6 +178,11 @@ void LogoDialog::chooseBackground() {
         return;
     QFile file(chosen->path);
     m_panel->setBackgroundPicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    // The window asks nothing and shows no box, but a picture that silently fails to appear looks like
+    // a button that does nothing: the message line says why.
+    m_message->setText(m_panel->hasBackgroundPicture()
+                           ? QString()
+                           : QStringLiteral("无法读取图片文件“%1”，没有设置背景图片").arg(chosen->path));
 }
 
 // The run is bounded by the interpreter's step and depth limits, so the window is never lost for long;

@@ -328,11 +328,15 @@ private slots:
         logo.prompter.answerOpenFile(answer(junk));
         logo.click("按钮16");
         QVERIFY(!panel.hasBackgroundPicture());
+        QCOMPARE(logo.message(), QStringLiteral("无法读取图片文件“%1”，没有设置背景图片").arg(junk));
         logo.prompter.answerOpenFile(answer(red)).answerOpenFile(answer(dir.filePath(QStringLiteral("无.png"))));
         logo.click("按钮16");
         logo.click("按钮16");
         QVERIFY(!panel.hasBackgroundPicture());
         QCOMPARE(panel.picture().pixelColor(388, 134), QColor(Qt::white));
+        logo.prompter.answerOpenFile(answer(red));
+        logo.click("按钮16");
+        QCOMPARE(logo.message(), QString());
         QVERIFY(logo.failures.isEmpty());
     }
 
