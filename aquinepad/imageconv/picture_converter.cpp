@@ -28,8 +28,11 @@ Magick::Image readPicture(std::string_view bytes) {
 }
 
 void prepare(Magick::Image& image, const EncoderOptions& options) {
-    image.backgroundColor(Magick::Color("white"));
-    image.alphaChannel(MagickCore::RemoveAlphaChannel);
+    // Flattening is a pass over every pixel: only for pictures that have transparency.
+    if (image.matte()) {
+        image.backgroundColor(Magick::Color("white"));
+        image.alphaChannel(MagickCore::RemoveAlphaChannel);
+    }
     image.depth(8);
     switch (options.pixels) {
     case PixelKind::Colour: image.type(MagickCore::TrueColorType); break;
