@@ -10,6 +10,7 @@
 #include "aquinepad/edit/edit_feature.h"
 #include "aquinepad/find/find_feature.h"
 #include "aquinepad/hidden/hidden_feature.h"
+#include "aquinepad/imageconv/imageconv_feature.h"
 #include "aquinepad/logo/logo_feature.h"
 #include "aquinepad/print/print_feature.h"
 #include "aquinepad/speech/speech_feature.h"
@@ -27,6 +28,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installConversion,       // 简繁转换
              installPrint,            // 文件: 打印
              installReadAloud,        // 朗读文档
+             installImageConversion,  // 图片格式转换
              installCompanions,       // 快速截图, 文件关联
              installLogo,             // Logo语言模式
              installOptions,          // 配置选项

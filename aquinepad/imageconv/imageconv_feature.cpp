@@ -1,0 +1,17 @@
+// The conversion window opens modally over the main window; it keeps nothing once closed.
+#include "aquinepad/imageconv/imageconv_feature.h"
+
+#include "aquinepad/imageconv/image_conversion_dialog.h"
+#include "aquinepad/window/command_table.h"
+#include "aquinepad/window/notepad_context.h"
+
+namespace aquinepad {
+
+void installImageConversion(CommandTable& commands, NotepadContext& context) {
+    commands.add(Command::ImageConversion, [&context] {
+        ImageConversionDialog dialog(context.prompter, context.window.dialogParent());
+        dialog.exec();
+    });
+}
+
+} // namespace aquinepad
