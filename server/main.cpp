@@ -1,67 +1,160 @@
-// aquine-server: serves the maker's files on loopback for the programs and their tests.
-// Usage: aquine-server --root DIR [--port N] [--host ADDRESS]; port 0 picks a free port. The first
-// line on standard output is the address it listens on.
-#include <httplib.h>
+// aquine-server: the maker's server for the programs (updates, sharing, the calculator page).
+// Usage: aquine-server --root DIR [--port N] [--host ADDRESS] [options]; port 0 picks a free port. The
+// first line on standard output is the address it listens on; each request is logged on standard error.
+#include "server/http_server.h"
+#include "server/site.h"
 
-#include <csignal>
+#include <charconv>
+#include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
-httplib::Server* g_server = nullptr;
-
-void stopOnSignal(int) {
-    if (g_server)
-        g_server->stop();
-}
+namespace fs = std::filesystem;
+using namespace aquine::server;
 
 int usage() {
-    std::fputs("usage: aquine-server --root DIR [--port N] [--host ADDRESS]\n", stderr);
+    std::fputs("用法: aquine-server --root 目录 [--port 端口] [--host 地址] [--public-url 地址]\n"
+               "                    [--files 目录] [--ban-list 文件] [--expire-days 天数]\n"
+               "                    [--sweep-seconds 秒] [--header-timeout 秒] [--threads 数]\n",
+               stderr);
     return 2;
 }
+
+// Whole-text numbers only: "99999", "8080x" or "-1" must be errors, not some other port.
+template <class T> std::optional<T> parseNumber(const std::string& text, T low, T high) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// Sweeps expired shared files now and then, until told to stop.
+class Sweeper {
+public:
+    Sweeper(ShareStore& store, std::chrono::seconds every)
+        : m_thread([this, &store, every] {
+              std::unique_lock lock(m_mutex);
+              do
+                  store.sweep();
+              while (!m_wake.wait_for(lock, every, [this] { return m_stop; }));
+          }) {}
+    ~Sweeper() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string root, host = "127.0.0.1";
-    int port = 0;
+    std::string root, host = "127.0.0.1", files, banList, publicUrl;
+    unsigned short port = 0;
+    double expireDays = 7;
+    long sweepSeconds = 600;
+    double headerTimeout = 10;
+    int threads = 2;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc)
             return usage();
-        if (arg == "--root")
-            root = argv[++i];
-        else if (arg == "--port")
-            port = std::atoi(argv[++i]);
-        else if (arg == "--host")
-            host = argv[++i];
-        else
+        const std::string value = argv[++i];
+        if (arg == "--root") {
+            root = value;
+        } else if (arg == "--port") {
+            const auto number = parseNumber<unsigned>(value, 0, 65535);
+            if (!number) {
+                std::fprintf(stderr, "aquine-server: 端口无效：%s（应为 0 到 65535 的整数）\n", value.c_str());
+                return 2;
+            }
+            port = static_cast<unsigned short>(*number);
+        } else if (arg == "--host") {
+            host = value;
+        } else if (arg == "--public-url") {
+            publicUrl = value;
+        } else if (arg == "--files") {
+            files = value;
+        } else if (arg == "--ban-list") {
+            banList = value;
+        } else if (arg == "--expire-days") {
+            char* end = nullptr;
+            expireDays = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end != '\0' || !(expireDays > 0 && expireDays <= 3650))
+                return usage();
+        } else if (arg == "--sweep-seconds") {
+            const auto number = parseNumber<long>(value, 1, 86400);
+            if (!number)
+                return usage();
+            sweepSeconds = *number;
+        } else if (arg == "--header-timeout") {
+            char* end = nullptr;
+            headerTimeout = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end != '\0' || !(headerTimeout > 0))
+                return usage();
+        } else if (arg == "--threads") {
+            const auto number = parseNumber<int>(value, 1, 64);
+            if (!number)
+                return usage();
+            threads = *number;
+        } else {
             return usage();
+        }
     }
-    if (root.empty() || !std::filesystem::is_directory(root)) {
-        std::fprintf(stderr, "aquine-server: no such folder: %s\n", root.c_str());
+    if (root.empty() || !fs::is_directory(root)) {
+        std::fprintf(stderr, "aquine-server: 目录不存在：%s\n", root.c_str());
         return 2;
     }
 
-    httplib::Server server;
-    // Texts on the server are GBK; say so, since clients display some of them.
-    server.set_file_extension_and_mimetype_mapping("txt", "text/plain; charset=GBK");
-    if (!server.set_mount_point("/", root)) {
-        std::fprintf(stderr, "aquine-server: cannot serve %s\n", root.c_str());
+    SiteOptions options;
+    options.root = root;
+    // Both live under the root's folders but are never served as they are: shared files only through
+    // their links, and the ban list is a dot-file.
+    options.sharedFiles = files.empty() ? fs::path(root) / "notepad_share" / "files" : fs::path(files);
+    options.banList = banList.empty() ? fs::path(root) / ".banned_ips.txt" : fs::path(banList);
+    options.shareLifetime = std::chrono::seconds(static_cast<long long>(expireDays * 86400));
+    options.publicUrl = publicUrl;
+    while (!options.publicUrl.empty() && options.publicUrl.back() == '/')
+        options.publicUrl.pop_back();
+
+    ServerLimits limits;
+    limits.headerTimeout = std::chrono::milliseconds(static_cast<long long>(headerTimeout * 1000));
+    limits.threads = threads;
+
+    // Links fall back to the bound address when a client sends no usable Host; with port 0 that is
+    // known only once bound, and connections are accepted only after it is set.
+    auto site = Site::create(options);
+    if (!site) {
+        std::fprintf(stderr, "aquine-server: %s\n", site.reason().c_str());
         return 1;
     }
-    const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
-    if (bound < 0) {
-        std::fprintf(stderr, "aquine-server: cannot listen on %s:%d\n", host.c_str(), port);
+    auto server = HttpServer::listen(**site, host, port, limits);
+    if (!server) {
+        std::fprintf(stderr, "aquine-server: %s\n", server.reason().c_str());
         return 1;
     }
-    g_server = &server;
-    std::signal(SIGTERM, stopOnSignal);
-    std::signal(SIGINT, stopOnSignal);
-    std::printf("http://%s:%d\n", host.c_str(), bound);
+    const std::string self = "http://" + (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+                             std::to_string((*server)->port());
+    (*site)->setSelfUrl(self);
+    std::printf("%s\n", self.c_str());
     std::fflush(stdout);
-    return server.listen_after_bind() ? 0 : 1;
+
+    Sweeper sweeper((*site)->shares(), std::chrono::seconds(sweepSeconds));
+    (*server)->run();
+    return 0;
 }

@@ -13,7 +13,7 @@ packages=(
   libmagick++-dev
   liblunar-date-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev libboost-dev
   xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
   poppler-utils
