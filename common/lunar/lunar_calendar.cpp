@@ -141,6 +141,16 @@ std::string LunarDay::ganzhiYear() const { return ganzhiOfYear(year); }
 
 std::string LunarDay::zodiac() const { return zodiacOfYear(year); }
 
+DayLabel dayLabel(const LunarDay& day) {
+    if (!day.festivals.empty())
+        return {day.festivals.front(), LabelKind::Festival};
+    if (!day.solarTerm.empty())
+        return {day.solarTerm, LabelKind::SolarTerm};
+    if (day.day == 1)
+        return {day.monthName(), LabelKind::MonthStart};
+    return {day.dayName(), LabelKind::Day};
+}
+
 std::string ganzhiOfYear(int lunarYear) {
     return std::string(stems[cycle(lunarYear, 10)]) + std::string(branches[cycle(lunarYear, 12)]);
 }

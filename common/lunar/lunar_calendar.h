@@ -35,6 +35,15 @@ struct LunarDay {
     std::string zodiac() const;     // 龙
 };
 
+// What a calendar's cell shows under a date: a festival before a solar term before the month's name on
+// its first day, else the lunar day.
+enum class LabelKind { Day, MonthStart, SolarTerm, Festival };
+struct DayLabel {
+    std::string text;
+    LabelKind kind = LabelKind::Day;
+};
+DayLabel dayLabel(const LunarDay& day);
+
 bool inRange(const SolarDate& date);
 bool isValid(const SolarDate& date);
 int daysInMonth(int year, int month);

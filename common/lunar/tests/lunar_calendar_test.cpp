@@ -147,6 +147,17 @@ TEST(LunarCalendar, EveryDayOfTheRangeKeepsTheCalendarsRules) {
     EXPECT_EQ(leapMonths.size(), 73u);
 }
 
+TEST(LunarCalendar, CellLabelsPreferFestivalsThenTermsThenTheMonthsName) {
+    EXPECT_EQ(dayLabel(at(2024, 2, 10)).text, "春节");
+    EXPECT_EQ(dayLabel(at(2024, 2, 10)).kind, LabelKind::Festival);
+    EXPECT_EQ(dayLabel(at(2024, 4, 4)).text, "清明");
+    EXPECT_EQ(dayLabel(at(2024, 4, 4)).kind, LabelKind::SolarTerm);
+    EXPECT_EQ(dayLabel(at(2020, 5, 23)).text, "闰四月");
+    EXPECT_EQ(dayLabel(at(2020, 5, 23)).kind, LabelKind::MonthStart);
+    EXPECT_EQ(dayLabel(at(2024, 3, 1)).text, "廿一");
+    EXPECT_EQ(dayLabel(at(2024, 3, 1)).kind, LabelKind::Day);
+}
+
 TEST(LunarCalendar, DatesAreParsedStrictlyAndKeptInRange) {
     EXPECT_EQ(*parseDate("2024-02-10"), (SolarDate{2024, 2, 10}));
     EXPECT_EQ(*parseDate("2024-2-1"), (SolarDate{2024, 2, 1}));
