@@ -12,6 +12,7 @@
 #include "aquinepad/hidden/hidden_feature.h"
 #include "aquinepad/print/print_feature.h"
 #include "aquinepad/speech/speech_feature.h"
+#include "aquinepad/tools/tools_feature.h"
 
 #include <initializer_list>
 
@@ -27,6 +28,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installPrint,            // 文件: 打印
              installReadAloud,        // 朗读文档
              installCompanions,       // 快速截图, 文件关联
+             installTools,            // 工具: the calendars and the calculator page
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })
