@@ -8,6 +8,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    aquine::prepareWebViews();
     QApplication app(argc, argv); // takes Qt's own options out of argv
     aquine::setUpApplication(app);
 

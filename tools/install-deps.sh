@@ -11,7 +11,7 @@ packages=(
   libopencc-dev opencc
   libespeak-ng-dev espeak-ng-data libasound2-dev
   libmagick++-dev
-  liblunar-date-dev
+  liblunar-date-dev libglib2.0-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev
   libcpp-httplib-dev libboost-dev
   xdg-utils desktop-file-utils libglib2.0-bin

@@ -5,6 +5,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <unistd.h>
+
 namespace aquine {
 
 void setUpApplication(QApplication& app) {
@@ -12,6 +14,11 @@ void setUpApplication(QApplication& app) {
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+}
+
+void prepareWebViews() {
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 } // namespace aquine
