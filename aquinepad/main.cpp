@@ -6,8 +6,13 @@
 #include "common/qt/app_setup.h"
 
 #include <QApplication>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Chromium will not start its sandbox for root, and the sharing window's pages would stay blank.
+    // Read when the first browser view is made; a choice already in the environment is kept.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv); // takes Qt's own options out of argv
     aquine::setUpApplication(app);
 
