@@ -89,7 +89,7 @@ private:
     std::unique_ptr<aquine::test::ServerProcess> m_server;
 
     qsizetype requests(const QString& path) const {
-        return QString::fromStdString(m_server->log()).count(QStringLiteral("GET ") + path + QLatin1Char(' '));
+        return QString::fromStdString(m_server->log()).count(QStringLiteral("\"GET ") + path + QLatin1Char('"'));
     }
 
 private slots:
