@@ -13,6 +13,7 @@
 #include "aquinepad/imageconv/imageconv_feature.h"
 #include "aquinepad/logo/logo_feature.h"
 #include "aquinepad/print/print_feature.h"
+#include "aquinepad/share/share_feature.h"
 #include "aquinepad/speech/speech_feature.h"
 #include "aquinepad/tools/tools_feature.h"
 
@@ -33,6 +34,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installCompanions,       // 快速截图, 文件关联
              installLogo,             // Logo语言模式
              installTools,            // 工具: the calendars and the calculator page
+             installSharing,          // 分享文档: 上传你的文档
              installOptions,          // 配置选项
              installAbout,            // 关于记事本
          })

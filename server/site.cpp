@@ -99,7 +99,7 @@ std::optional<Response> Site::screen(const Request& head) {
         return messagePage(405, "不支持的请求", "本服务器只接受 GET、HEAD 和 POST 请求。");
     const auto limit = bodyLimit(head);
     const bool hasBody = head.chunked || head.contentLength.value_or(0) > 0;
-    if (head.method == "POST" && pathOf(head.target) != kUploadPath)
+    if (head.method == "POST" && withoutServerPrefix(pathOf(head.target)) != kUploadPath)
         return messagePage(405, "不支持的请求", "这个地址不接受上传。");
     if (hasBody && head.contentLength.value_or(0) > limit) {
         if (limit == 0)
@@ -110,7 +110,7 @@ std::optional<Response> Site::screen(const Request& head) {
 }
 
 std::size_t Site::bodyLimit(const Request& head) const {
-    if (head.method == "POST" && pathOf(head.target) == kUploadPath)
+    if (head.method == "POST" && withoutServerPrefix(pathOf(head.target)) == kUploadPath)
         return kShareLimit + kFormOverhead;
     return 0;
 }
