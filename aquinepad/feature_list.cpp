@@ -14,6 +14,7 @@
 #include "aquinepad/logo/logo_feature.h"
 #include "aquinepad/print/print_feature.h"
 #include "aquinepad/speech/speech_feature.h"
+#include "aquinepad/update/update_feature.h"
 
 #include <initializer_list>
 
@@ -32,6 +33,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installCompanions,       // 快速截图, 文件关联
              installLogo,             // Logo语言模式
              installOptions,          // 配置选项
+             installUpdateProgram,    // 更新程序
              installAbout,            // 关于记事本
          })
         install(commands, context);
