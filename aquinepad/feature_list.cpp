@@ -16,6 +16,7 @@
 #include "aquinepad/share/share_feature.h"
 #include "aquinepad/speech/speech_feature.h"
 #include "aquinepad/tools/tools_feature.h"
+#include "aquinepad/update/update_feature.h"
 
 #include <initializer_list>
 
@@ -36,6 +37,7 @@ void installFeatures(CommandTable& commands, NotepadContext& context) {
              installTools,            // 工具: the calendars and the calculator page
              installSharing,          // 分享文档: 上传你的文档
              installOptions,          // 配置选项
+             installUpdateProgram,    // 更新程序
              installAbout,            // 关于记事本
          })
         install(commands, context);

@@ -1,6 +1,6 @@
 // aquinepad: the notepad's entry point. One optional argument: a file whose text starts the document.
 #include "aquinepad/skin/qt_skin_engine.h"
-#include "aquinepad/update/update_checker.h"
+#include "aquinepad/update/server_update_checker.h"
 #include "aquinepad/window/main_window.h"
 #include "common/program_dir.h"
 #include "common/qt/app_setup.h"
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     aquinepad::QtSkinEngine skin;
-    aquinepad::InertUpdateChecker updates;
+    aquinepad::ServerUpdateChecker updates;
     aquinepad::MainWindow window({.skin = &skin, .updates = &updates, .programDir = aquine::programDirectory()});
     std::optional<std::string> file;
     if (argc > 1)

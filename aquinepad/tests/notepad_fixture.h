@@ -52,6 +52,8 @@ struct Notepad {
     }
     // `look` draws the windows; the others use the inert engine, so pictures do not depend on the settings.
     explicit Notepad(SkinEngine* look) : m_look(look) { open(); }
+    // `checker` answers the start-up and menu checks; it must outlive the notepad.
+    explicit Notepad(UpdateChecker* checker) : m_updates(checker) { open(); }
 
     QString file(const QString& name) const { return docs.filePath(name); }
     std::string gbkPath(const QString& name) const { return aquine::gbkFromQ(file(name)); }
@@ -86,6 +88,7 @@ struct Notepad {
 
 private:
     SkinEngine* m_look = nullptr;
+    UpdateChecker* m_updates = nullptr;
 
     void open() {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
@@ -93,7 +96,7 @@ private:
         window = std::make_unique<MainWindow>(Services{
             .prompter = &prompter,
             .skin = m_look ? m_look : &skin,
-            .updates = &updates,
+            .updates = m_updates ? m_updates : &updates,
             .speech = &speech,
             .programDir = programDir.path().toStdString(),
             .printDialog = &printDialog,

@@ -99,7 +99,7 @@ void MainWindow::startUp(const std::optional<std::string>& commandLineFile) {
 
 void MainWindow::checkForUpdatesAtStartup() {
     if (m_services.updates)
-        m_services.updates->checkAtStartup();
+        m_services.updates->check(*m_context, CheckOccasion::Startup);
 }
 
 void MainWindow::showCaption(const std::string& gbk) { setWindowTitle(aquine::qFromGbk(gbk)); }

@@ -10,7 +10,10 @@ pid=
 server=
 trap '[[ -n $pid ]] && kill $pid 2>/dev/null; [[ -n $server ]] && kill $server 2>/dev/null; rm -rf "$work"' EXIT
 mkdir "$work/files"
-"$AQUINE_BIN/aquine-server" --root "$AQUINE_BIN/server" --port 0 --files "$work/files" \
+# The shipped site, but offering no update, so the start-up check asks nothing.
+cp -r "$AQUINE_BIN/server" "$work/site"
+printf 'v1.0' >"$work/site/new_anotepad.txt"
+"$AQUINE_BIN/aquine-server" --root "$work/site" --port 0 --files "$work/files" \
     >"$work/address" 2>"$work/server.log" &
 server=$!
 poll 10 test -s "$work/address" || fail "the server did not start"

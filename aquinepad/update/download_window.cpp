@@ -1,0 +1,237 @@
+// The download window's steps. Every fetch is asynchronous: the window keeps painting and can be
+// closed at any time, which abandons the transfer and writes nothing.
+#include "aquinepad/update/download_window.h"
+
+#include "aquinepad/update/http_fetch.h"
+#include "aquinepad/update/update_rules.h"
+#include "aquinepad/window/notepad_context.h"
+#include "common/file_io.h"
+#include "common/qt/gbk_qt.h"
+#include "common/qt/server_address.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace aquinepad {
+
+namespace {
+
+using Prompter = aquine::Prompter;
+using namespace std::chrono_literals;
+
+// The design sizes are a Windows dialog's outer size; its frame takes 6 px across and 26 px down, so
+// the client area is what the controls' places fill.
+constexpr QSize kNarrow(270 - 6, 154 - 26);
+constexpr QSize kWide(615 - 6, 154 - 26);
+const QRect kButtonPlace(0, 0, 264, 128);
+
+// A package that stops arriving for this long has failed; the same figure the button's caption names.
+constexpr auto kPackageIdleLimit = 30s;
+constexpr auto kTextIdleLimit = 15s;
+
+QString linksCaption() { return QStringLiteral("点此获取下载链接"); }
+QString downloadCaption() { return QStringLiteral("点击此处开始下载最新版本安装包"); }
+
+std::string gbkOf(const QByteArray& bytes) { return bytes.toStdString(); }
+
+} // namespace
+
+void CaptionButton::setProgress(const QString& line, int percent) {
+    m_line = line;
+    m_percent = percent;
+    update();
+}
+
+void CaptionButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const QRect inner = rect().adjusted(8, 6, -8, -6);
+    if (m_percent >= 0) {
+        const QRect track(inner.left(), inner.bottom() - 10, inner.width(), 10);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(track.adjusted(0, 0, -1, -1));
+        painter.fillRect(track.left() + 1, track.top() + 1, (track.width() - 2) * m_percent / 100, track.height() - 2,
+                         palette().color(QPalette::Highlight));
+    }
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    const QString shown = m_line.isEmpty() ? text() : text() + QLatin1Char('\n') + m_line;
+    painter.drawText(inner.adjusted(0, 0, 0, m_percent >= 0 ? -12 : 0), Qt::AlignCenter | Qt::TextWordWrap, shown);
+}
+
+DownloadWindow::DownloadWindow(NotepadContext& context, UpdateReplies& replies, QNetworkAccessManager& network,
+                               QWidget* parent)
+    : QDialog(parent), m_context(context), m_replies(replies), m_network(network),
+      m_linksButton(new CaptionButton(linksCaption(), this)),
+      m_downloadButton(new CaptionButton(downloadCaption(), this)), m_overlay(new QLabel(this)),
+      m_notesHeading(new QLabel(QStringLiteral("新版修正/添加："), this)), m_notes(new QLabel(this)),
+      m_link(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("下载更新"));
+    setFixedSize(kNarrow);
+
+    m_linksButton->setObjectName(QStringLiteral("按钮1"));
+    m_linksButton->setGeometry(kButtonPlace);
+    m_downloadButton->setObjectName(QStringLiteral("按钮2"));
+    m_downloadButton->setGeometry(kButtonPlace);
+    m_downloadButton->hide();
+
+    // Lies over the buttons while a fetch runs, so a second click cannot start a second fetch; it draws
+    // nothing, the button under it stays readable.
+    m_overlay->setObjectName(QStringLiteral("透明标签1"));
+    m_overlay->setGeometry(kButtonPlace);
+    m_overlay->hide();
+
+    m_notesHeading->setObjectName(QStringLiteral("标签1"));
+    m_notesHeading->setGeometry(272, 0, 112, 24);
+    m_notes->setObjectName(QStringLiteral("标签2"));
+    m_notes->setGeometry(272, 24, 336, 96);
+    m_notes->setWordWrap(true);
+    m_notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_notes->setTextFormat(Qt::PlainText);
+
+    m_link->setObjectName(QStringLiteral("超级链接框1"));
+    m_link->setGeometry(0, 0, 256, 16);
+    m_link->setText(QStringLiteral("<a href=\"#\">如果无法打开下载的文件，请点此处</a>"));
+    m_link->hide();
+    // The browser fetches the package itself, for a user whose copy here will not open.
+    connect(m_link, &QLabel::linkActivated, this,
+            [this] { QDesktopServices::openUrl(QUrl(aquine::qFromGbk(m_replies.downloadAddress))); });
+
+    connect(m_linksButton, &QPushButton::clicked, this, &DownloadWindow::fetchLinks);
+    connect(m_downloadButton, &QPushButton::clicked, this, &DownloadWindow::download);
+}
+
+DownloadWindow::~DownloadWindow() = default;
+
+void DownloadWindow::fetchLinks() {
+    m_overlay->show();
+    m_overlay->raise();
+    m_linksButton->setText(QStringLiteral("请稍后..."));
+    m_fetch = std::make_unique<HttpFetch>(m_network, aquine::serverUrl(QStringLiteral("server/url_notepad.txt")),
+                                          kTextIdleLimit);
+    // A failed fetch counts as an empty reply: the download then says what is wrong with the address.
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString&) {
+        m_fetch.release()->deleteLater();
+        m_replies.downloadAddress = gbkOf(body);
+        fetchNotes();
+    });
+}
+
+void DownloadWindow::fetchNotes() {
+    m_fetch = std::make_unique<HttpFetch>(m_network, aquine::serverUrl(QStringLiteral("server/anotepad_jian.txt")),
+                                          kTextIdleLimit);
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString&) {
+        m_fetch.release()->deleteLater();
+        m_replies.releaseNotes = gbkOf(body);
+        m_overlay->hide();
+        m_linksButton->hide();
+        m_downloadButton->show();
+        emit stepEnded();
+    });
+}
+
+void DownloadWindow::download() {
+    m_overlay->show();
+    m_overlay->raise();
+    m_notes->setText(aquine::qFromGbk(m_replies.releaseNotes));
+    setFixedSize(kWide);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
+    m_downloadButton->setText(QStringLiteral("正在下载，请稍后...默认下载超时30秒，下载完成前请勿关闭程序！"));
+    m_downloadButton->setProgress(aquine::qFromGbk(downloadProgress(0, -1)), 0);
+    // The address is used as received: a stray blank or line end makes it invalid, and that is said.
+    const QUrl address(aquine::qFromGbk(m_replies.downloadAddress), QUrl::StrictMode);
+    m_fetch = std::make_unique<HttpFetch>(m_network, address, kPackageIdleLimit);
+    connect(m_fetch.get(), &HttpFetch::progress, this, [this](qint64 received, qint64 total) {
+        m_downloadButton->setProgress(aquine::qFromGbk(downloadProgress(received, total)),
+                                      std::max(0, downloadPercent(received, total)));
+        emit downloadProgressed(received, total);
+    });
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& package, const QString& failure) {
+        m_fetch.release()->deleteLater();
+        downloaded(package, failure);
+    });
+}
+
+void DownloadWindow::downloaded(const QByteArray& package, const QString& failure) {
+    // An empty package is never a release: writing it would leave the user an empty file to run.
+    const QString reason = !failure.isEmpty()  ? failure
+                           : package.isEmpty() ? QStringLiteral("服务器返回的安装包是空的")
+                                               : QString();
+    if (!reason.isEmpty()) {
+        m_context.prompter.message(QStringLiteral("下载失败：") + reason, QStringLiteral("错误"), Prompter::Icon::Error,
+                                   Prompter::Buttons::Ok);
+        backToReady();
+        emit stepEnded();
+        return;
+    }
+    const QString folder = programFolder();
+    const QString defaultPath = folder + QDir::separator() + QStringLiteral("更新包.zip");
+    const auto chosen = m_context.prompter.saveFile({
+        .title = QStringLiteral("下载完成，请选择写出目录！"),
+        .filter = QStringLiteral("zip压缩包文件或可执行文件(*.zip;*.exe)|*.zip;*.exe"),
+        .defaultSuffix = {},
+        .initialName = defaultPath,
+    });
+    if (!chosen) {
+        m_context.prompter.message(QStringLiteral("您并未选择要保存的文件文件名！将保存在本程序的安装目录：") + folder,
+                                   QStringLiteral("错误"), Prompter::Icon::Warning, Prompter::Buttons::Ok);
+    }
+    if (!writePackage(chosen ? chosen->path : defaultPath, package)) {
+        backToReady();
+        emit stepEnded();
+        return;
+    }
+    m_link->show();
+    m_link->raise();
+    m_context.prompter.message(QStringLiteral("完成！请到") + folder + QStringLiteral("打开文件，请不要关闭本程序"),
+                               QStringLiteral("完成"), Prompter::Icon::None, Prompter::Buttons::Ok);
+    emit stepEnded();
+    // A chosen file ends the program, as the user was told it would; a cancelled choice keeps it open.
+    if (chosen)
+        endProgramNormally();
+}
+
+bool DownloadWindow::writePackage(const QString& path, const QByteArray& package) {
+    m_downloadButton->clearProgress();
+    m_downloadButton->setText(QStringLiteral("正在写到文件，请稍后..."));
+    m_downloadButton->repaint();
+    const auto written = aquine::writeFileAtomically(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                                                     std::string_view(package.constData(), package.size()));
+    if (written)
+        return true;
+    m_context.prompter.message(QStringLiteral("写出更新包失败：") + path + QLatin1Char('\n') +
+                                   QString::fromStdString(written.reason()),
+                               QStringLiteral("错误"), Prompter::Icon::Error, Prompter::Buttons::Ok);
+    return false;
+}
+
+void DownloadWindow::backToReady() {
+    m_overlay->hide();
+    m_downloadButton->clearProgress();
+    m_downloadButton->setText(downloadCaption());
+}
+
+void DownloadWindow::endProgramNormally() {
+    // Through the main window's own exit: unsaved text gets its question, and "取消" keeps the program.
+    close();
+    if (m_context.document.mayClose())
+        m_context.window.closeAfterDocumentAgreed();
+}
+
+QString DownloadWindow::programFolder() const {
+    QString folder =
+        QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(m_context.programDir.string())));
+    while (folder.size() > 1 && folder.endsWith(QDir::separator()))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace aquinepad
