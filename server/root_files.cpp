@@ -1,6 +1,8 @@
 // Confined file lookup under the served folder: openat() one name at a time with O_NOFOLLOW.
 #include "server/root_files.h"
 
+#include "common/numbers.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,16 +11,6 @@
 namespace aquine::server {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string_view extensionOf(std::string_view name) {
     const auto dot = name.rfind('.');
@@ -35,7 +27,7 @@ std::optional<std::string> percentDecode(std::string_view text, bool plusIsSpace
         if (c == '%') {
             if (i + 2 >= text.size())
                 return std::nullopt;
-            const int high = hexValue(text[i + 1]), low = hexValue(text[i + 2]);
+            const int high = aquine::hexDigitValue(text[i + 1]), low = aquine::hexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             out.push_back(static_cast<char>(high * 16 + low));

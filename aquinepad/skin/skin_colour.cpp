@@ -2,6 +2,8 @@
 // colour space, 2020), whose lightness axis is what keeps contrasts as they were.
 #include "aquinepad/skin/skin_colour.h"
 
+#include "common/numbers.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,16 +13,6 @@
 namespace aquinepad {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 double linearFromSrgb(std::uint8_t channel) {
     const double c = channel / 255.0;
@@ -69,8 +61,8 @@ std::optional<SkinColour> parseSkinColour(std::string_view text) {
         return std::nullopt;
     std::array<std::uint8_t, 4> channels{0, 0, 0, 255};
     for (std::size_t i = 1, k = 0; i < text.size(); i += 2, ++k) {
-        const int high = hexDigit(text[i]);
-        const int low = hexDigit(text[i + 1]);
+        const int high = aquine::hexDigitValue(text[i]);
+        const int low = aquine::hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         channels[k] = static_cast<std::uint8_t>(high * 16 + low);
