@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a C++ source file differs from what clang-format makes of it with the project's
-# .clang-format, naming each such file. `tools/check-format.sh --fix` formats them in place.
+# .clang-format, or has more than 500 lines (split it by what it does), naming each such file.
+# `tools/check-format.sh --fix` formats them in place.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,11 +23,16 @@ if [[ ${1:-} == --fix ]]; then
 fi
 
 bad=0
+long=0
 for f in "${files[@]}"; do
     if ! "$format" --dry-run --Werror "$f" >/dev/null 2>&1; then
         echo "not formatted: $f"
         bad=$((bad + 1))
     fi
+    if (($(wc -l <"$f") > 500)); then
+        echo "over 500 lines: $f"
+        long=$((long + 1))
+    fi
 done
-echo "check-format: ${#files[@]} files, $bad not formatted"
-[[ $bad -eq 0 ]]
+echo "check-format: ${#files[@]} files, $bad not formatted, $long over 500 lines"
+[[ $bad -eq 0 && $long -eq 0 ]]
