@@ -1,58 +1,19 @@
 // The server program, started for real on an ephemeral loopback port: it serves its folder byte for
 // byte and nothing outside it.
+#include "server/tests/server_process.h"
+
 #include <httplib.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class ServerProcess {
-public:
-    explicit ServerProcess(const fs::path& root) {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::execl(AQUINE_SERVER_EXE, AQUINE_SERVER_EXE, "--root", root.c_str(), "--port", "0", nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        FILE* in = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (std::fgets(line, sizeof line, in))
-            m_address = std::string(line, std::strcspn(line, "\n"));
-        std::fclose(in);
-    }
-    ~ServerProcess() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            ::waitpid(m_pid, &status, 0);
-        }
-    }
-    const std::string& address() const { return m_address; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_address;
-};
-
-} // namespace
+using aquine::test::ServerProcess;
 
 TEST(Server, ServesFilesExactlyAndNothingElse) {
-    std::string tmpl = (fs::temp_directory_path() / "aquine-www-XXXXXX").string();
-    const fs::path root = ::mkdtemp(tmpl.data());
+    const fs::path root = aquine::test::makeTempFolder();
     const std::string gbk("\xB0\xE6\xB1\xBE 1.2\r\n\x80\xFF", 12);
     std::ofstream(root / "version.txt", std::ios::binary) << gbk;
     fs::create_directory(root / "share");
