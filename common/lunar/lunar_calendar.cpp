@@ -1,7 +1,9 @@
 // Lunar dates come from liblunar-date, kept behind this file so that no GLib type leaks out. The library's
-// texts depend on the process's message locale (and its solar-term texts are garbled in some locales),
-// so only its numbers are used: the names are ours.
+// texts depend on the process's message locale, so only its numbers are used: the names are ours. Its
+// solar terms put those near midnight on the wrong day, so the terms are computed (solar_terms.h).
 #include "common/lunar/lunar_calendar.h"
+
+#include "common/lunar/solar_terms.h"
 
 #include <lunar-date/lunar-date.h>
 
@@ -24,11 +26,6 @@ constexpr std::array<std::string_view, 12> animals{"鼠", "牛", "虎", "兔", "
 constexpr std::array<std::string_view, 12> monthNames{"正月", "二月", "三月", "四月", "五月", "六月",
                                                       "七月", "八月", "九月", "十月", "冬月", "腊月"};
 constexpr std::array<std::string_view, 10> digits{"一", "二", "三", "四", "五", "六", "七", "八", "九", "十"};
-// In the order they fall in a Gregorian year: two a month, the first before the 15th, the second after.
-constexpr std::array<std::string_view, 24> solarTerms{"小寒", "大寒", "立春", "雨水", "惊蛰", "春分", "清明", "谷雨",
-                                                      "立夏", "小满", "芒种", "夏至", "小暑", "大暑", "立秋", "处暑",
-                                                      "白露", "秋分", "寒露", "霜降", "立冬", "小雪", "大雪", "冬至"};
-
 struct LunarFestival {
     int month;
     int day;
@@ -66,8 +63,8 @@ LunarDate* libraryDate() {
     return holder.date;
 }
 
-// Runs `body` with this thread's messages untranslated, whatever locale the program set: the library
-// then names solar terms and nothing else.
+// Runs `body` with this thread's messages untranslated, whatever locale the program set, so that the
+// library's numbers come out as plain digits.
 template <class F> auto untranslated(F body) {
     static const locale_t plain = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     const locale_t previous = uselocale(plain);
@@ -79,7 +76,7 @@ template <class F> auto untranslated(F body) {
 struct LibraryAnswer {
     bool ok = false;
     int year = 0, month = 0, day = 0;
-    bool leap = false, solarTerm = false;
+    bool leap = false;
 };
 
 LibraryAnswer askLibrary(const SolarDate& d) {
@@ -108,8 +105,6 @@ LibraryAnswer askLibrary(const SolarDate& d) {
         if (answer.leap)
             text.remove_prefix(1);
         parsed = parsed && number(answer.month) && number(answer.day);
-        const GText holiday(lunar_date_get_holiday(date, ","));
-        answer.solarTerm = holiday != nullptr;
         answer.ok = parsed;
         return answer;
     });
@@ -220,8 +215,7 @@ Result<LunarDay> lunarDay(const SolarDate& date) {
     day.month = answer.month;
     day.leap = answer.leap;
     day.day = answer.day;
-    if (answer.solarTerm)
-        day.solarTerm = solarTerms[static_cast<size_t>((date.month - 1) * 2 + (date.day < 15 ? 0 : 1))];
+    day.solarTerm = std::string(solarTermOn(date));
     if (!day.leap) {
         for (const auto& f : festivals)
             if (f.month == day.month && f.day == day.day)
