@@ -110,6 +110,41 @@ LibraryAnswer askLibrary(const SolarDate& d) {
     });
 }
 
+// Month starts the library puts a day off. Each is the day of the new moon in China time, hours or minutes
+// from midnight, and the day the published tables give (Hong Kong Observatory; Wang Jianmin's 新编万年历,
+// which the tables of Calendrical Calculations match): 1933 六月, 1954 冬月, 1956 冬月, 1978 八月 and
+// 2060 四月. The months on either side change length with them.
+constexpr std::array<SolarDate, 5> correctedMonthStarts{
+    {{1933, 7, 23}, {1954, 11, 25}, {1956, 12, 2}, {1978, 9, 3}, {2060, 4, 30}}};
+
+int daysFrom(const SolarDate& from, const SolarDate& to) {
+    return static_cast<int>((std::chrono::sys_days(ymd(to)) - std::chrono::sys_days(ymd(from))).count());
+}
+
+bool sameMonth(const LibraryAnswer& a, const LibraryAnswer& b) {
+    return a.year == b.year && a.month == b.month && a.leap == b.leap;
+}
+
+LibraryAnswer lunarNumbers(const SolarDate& d) {
+    LibraryAnswer answer = askLibrary(d);
+    for (const SolarDate& start : correctedMonthStarts) {
+        const int offset = daysFrom(start, d);
+        if (offset < -1 || offset > 30 || !answer.ok)
+            continue;
+        const LibraryAnswer month = askLibrary(addDays(start, 2)); // inside the month either way
+        if (offset >= 0 && (offset == 0 || sameMonth(answer, month))) {
+            answer.year = month.year;
+            answer.month = month.month;
+            answer.leap = month.leap;
+            answer.day = offset + 1;
+        } else if (offset == -1 && sameMonth(answer, month)) { // the library begins the month a day early
+            answer = askLibrary(addDays(d, -1));
+            ++answer.day;
+        }
+    }
+    return answer;
+}
+
 std::string numberName(int n) { // 1-30 as in lunar day names, without the 初 prefix
     if (n <= 10)
         return std::string(digits[static_cast<size_t>(n - 1)]);
@@ -206,7 +241,7 @@ Result<SolarDate> parseDate(std::string_view text) {
 Result<LunarDay> lunarDay(const SolarDate& date) {
     if (!inRange(date))
         return fail("日期超出范围：只能查 1901-01-01 至 2100-12-31。");
-    const LibraryAnswer answer = askLibrary(date);
+    const LibraryAnswer answer = lunarNumbers(date);
     if (!answer.ok)
         return fail("农历计算失败。");
     LunarDay day;
@@ -222,7 +257,7 @@ Result<LunarDay> lunarDay(const SolarDate& date) {
                 day.festivals.emplace_back(f.name);
         if (day.month == 12 && day.day >= 29) {
             const SolarDate next = addDays(date, 1);
-            const LibraryAnswer after = askLibrary(next);
+            const LibraryAnswer after = lunarNumbers(next);
             if (after.ok && after.month == 1 && after.day == 1 && !after.leap)
                 day.festivals.emplace_back("除夕");
         }

@@ -67,6 +67,26 @@ TEST(LunarCalendar, LeapMonthsFollowTheirNamesakes) {
     EXPECT_TRUE(at(2009, 6, 27).festivals.empty());
 }
 
+// Months liblunar-date begins a day off, as the Hong Kong Observatory's tables and Wang Jianmin's 新编万年历
+// give them; the new moons fall between 00:03 and 20:30 China time. The neighbouring months keep 29 or 30 days.
+TEST(LunarCalendar, MonthStartsTheLibraryHasADayOff) {
+    EXPECT_EQ(lunarName(at(1933, 7, 22)), "闰五月三十");
+    EXPECT_EQ(lunarName(at(1933, 7, 23)), "六月初一");
+    EXPECT_EQ(lunarName(at(1933, 8, 20)), "六月廿九");
+    EXPECT_EQ(lunarName(at(1954, 11, 24)), "十月廿九");
+    EXPECT_EQ(lunarName(at(1954, 11, 25)), "冬月初一");
+    EXPECT_EQ(lunarName(at(1954, 12, 24)), "冬月三十");
+    EXPECT_EQ(lunarName(at(1956, 12, 2)), "冬月初一");
+    EXPECT_EQ(lunarName(at(1956, 12, 31)), "冬月三十");
+    EXPECT_EQ(lunarName(at(1978, 9, 2)), "七月三十");
+    EXPECT_EQ(lunarName(at(1978, 9, 3)), "八月初一");
+    EXPECT_EQ(lunarName(at(1978, 10, 1)), "八月廿九");
+    EXPECT_EQ(lunarName(at(2060, 4, 29)), "三月廿九");
+    EXPECT_EQ(lunarName(at(2060, 4, 30)), "四月初一");
+    EXPECT_EQ(lunarName(at(2060, 5, 29)), "四月三十");
+    EXPECT_EQ(lunarName(at(2060, 5, 30)), "五月初一");
+}
+
 TEST(LunarCalendar, SolarTermsOnTheirPublishedDays) {
     EXPECT_EQ(at(2024, 2, 4).solarTerm, "立春");
     EXPECT_EQ(at(2024, 2, 5).solarTerm, "");
@@ -78,6 +98,11 @@ TEST(LunarCalendar, SolarTermsOnTheirPublishedDays) {
     EXPECT_EQ(at(2024, 3, 5).solarTerm, "惊蛰");
     EXPECT_EQ(at(2000, 3, 20).solarTerm, "春分");
     EXPECT_EQ(at(1901, 2, 19).solarTerm, "雨水");
+    // Near midnight: 2024 处暑 at 22:55, 2018 春分 at 00:15 China time.
+    EXPECT_EQ(at(2024, 8, 22).solarTerm, "处暑");
+    EXPECT_EQ(at(2024, 8, 23).solarTerm, "");
+    EXPECT_EQ(at(2018, 3, 21).solarTerm, "春分");
+    EXPECT_EQ(at(2018, 3, 20).solarTerm, "");
 }
 
 TEST(LunarCalendar, TraditionalFestivals) {
