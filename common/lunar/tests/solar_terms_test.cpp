@@ -39,9 +39,10 @@ double minutesFromMidnight(double moment) {
 
 TEST(Astronomy, WorkedExamplesOfMeeusAstronomicalAlgorithms) {
     constexpr double arcsecond = M_PI / 180 / 3600;
-    // Example 25.b, 1992-10-13 0h TD: the apparent longitude 199°54'21.818" (from his abridged VSOP87).
+    // Example 25.b, 1992-10-13 0h TD: the apparent longitude 199°54'21.548" with the complete VSOP87
+    // (21.818" with the abridged series of his appendix).
     const double sun = astro::sunApparentLongitude(2448908.5) / arcsecond;
-    EXPECT_NEAR(sun, (199 * 60 + 54) * 60 + 21.818, 0.3);
+    EXPECT_NEAR(sun, (199 * 60 + 54) * 60 + 21.548, 0.05);
     // Example 22.a, 1987-04-10 0h TD: nutation in longitude -3.788".
     EXPECT_NEAR(astro::nutationInLongitude(2446895.5) / arcsecond, -3.788, 0.001);
     // Example 49.a: the new moon of 1977 February, k = -283.
