@@ -28,13 +28,19 @@ double solarTermMoment(int year, int index) {
 }
 
 const std::array<SolarDate, solarTermCount>& solarTermDates(int year) {
+    const auto compute = [year](std::array<SolarDate, solarTermCount>& dates) {
+        for (int i = 0; i < solarTermCount; ++i)
+            dates[static_cast<size_t>(i)] = astro::dateOf(solarTermMoment(year, i));
+    };
+    if (year < firstYear || year > lastYear) { // not kept; the answer lasts until this thread's next such call
+        thread_local std::array<SolarDate, solarTermCount> elsewhere;
+        compute(elsewhere);
+        return elsewhere;
+    }
     static std::array<std::once_flag, yearCount> computed;
     static std::array<std::array<SolarDate, solarTermCount>, yearCount> dates;
     const auto slot = static_cast<size_t>(year - firstYear);
-    std::call_once(computed.at(slot), [&] {
-        for (int i = 0; i < solarTermCount; ++i)
-            dates[slot][static_cast<size_t>(i)] = astro::dateOf(solarTermMoment(year, i));
-    });
+    std::call_once(computed[slot], [&] { compute(dates[slot]); });
     return dates[slot];
 }
 

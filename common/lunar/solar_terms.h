@@ -20,7 +20,8 @@ double solarTermLongitude(int index); // degrees
 // noon, as Julian days do). Any year of 1901-2100.
 double solarTermMoment(int year, int index);
 
-// The days of a year's 24 terms, 小寒 first. Computed once a year and kept. Years 1901-2100 only.
+// The days of a year's 24 terms, 小寒 first. Computed once for each year of 1901-2100 and kept; other
+// years are computed on every call.
 const std::array<SolarDate, solarTermCount>& solarTermDates(int year);
 
 // The term that begins on a date, or an empty text.

@@ -129,6 +129,12 @@ private slots:
         QCOMPARE(view.headerText(), QStringLiteral("2024年2月  癸卯年【兔年】"));
         view.setSelectedDate(QDate(2024, 3, 10));
         QCOMPARE(view.labelOf(10), QStringLiteral("二月"));
+        // 处暑 at 22:55 China time is on the 22nd, not the 23rd.
+        view.setSelectedDate(QDate(2024, 8, 22));
+        QCOMPARE(view.labelOf(22), QStringLiteral("处暑"));
+        QCOMPARE(view.labelOf(23), QStringLiteral("二十"));
+        QCOMPARE(view.detailText(), QStringLiteral("农历七月十九 处暑"));
+        artefact(view.grab().toImage(), QStringLiteral("tools_lunar_terms.png"));
     }
 
     void clickingAndTheMonthButtonsMoveTheChosenDay() {
