@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A shot copied with Ctrl+C can be pasted by another program after the tool has closed: a keeper with no
-# window holds it, one at a time, until another program copies or the display goes away.
+# window holds it, one at a time, until another program copies or the display goes away; where a
+# clipboard manager runs, the manager gets it instead.
 set -euo pipefail
 . "$(dirname "$0")/shot_lib.sh"
 
@@ -76,6 +77,23 @@ pids+=($!)
 poll 10 no_keeper || fail "the keeper still runs after another program copied"
 [[ $(xclip -selection clipboard -o) == other ]] || fail "the other program's copy does not paste"
 pass "the keeper ends when another program copies"
+
+# Where a clipboard manager runs, the tool hands the picture to it as it ends, and starts no keeper.
+"$kit" clipboard-manager >"$work/manager" &
+pids+=($!)
+poll 10 grep -qx ready "$work/manager" || fail "the clipboard manager did not start"
+start_shotvara
+drag 300 100 500 300
+in_result ctrl+c
+in_result alt+f
+sleep 0.3
+xdotool key x
+exited_with 0
+grep -q '^saved ' "$work/manager" || fail "the tool did not hand its picture to the clipboard manager"
+no_keeper || fail "a keeper was started although a clipboard manager runs"
+paste_png "$work/managed.png" || fail "nothing to paste from the clipboard manager"
+"$kit" compare "$work/managed.png" "$screen" 300 100 200 200 0 || fail "the manager's picture is not the shot"
+pass "a running clipboard manager gets the picture, and no keeper starts"
 
 # A keeper whose display goes away ends too, instead of waiting for hours.
 dfile=$work/display
