@@ -1,6 +1,7 @@
 // shotvara: freezes the screen, lets the user drag a rectangle over it, shows and saves the selection.
 #include "common/qt/app_setup.h"
 #include "common/qt/qt_prompter.h"
+#include "shotvara/platform/clipboard_keeper.h"
 #include "shotvara/platform/screen_grab.h"
 #include "shotvara/ui/shot_controller.h"
 
@@ -8,6 +9,9 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && argv[1] == shotvara::kHoldClipboardOption)
+        return shotvara::runClipboardKeeper(argc, argv);
+
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     // The program ends when the result window closes, not when the capture window hides.
@@ -25,5 +29,11 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&controller, &shotvara::ShotController::finished, &app, &QCoreApplication::exit);
     controller.start(std::move(picture));
-    return app.exec();
+    const int exitCode = app.exec();
+    // A shot copied with Ctrl+C stays pasteable after we are gone.
+    if (const auto kept = shotvara::keepClipboardAfterExit(QCoreApplication::applicationFilePath()); !kept)
+        prompter.message(
+            QStringLiteral("截图工具关闭后，复制的图片将不能再粘贴。\n%1").arg(QString::fromStdString(kept.reason())),
+            QStringLiteral("错误"), aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::Ok);
+    return exitCode;
 }

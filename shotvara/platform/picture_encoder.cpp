@@ -4,6 +4,8 @@
 
 #include <Magick++.h>
 #include <mutex>
+#include <new>
+#include <string_view>
 #include <vector>
 
 namespace shotvara {
@@ -27,12 +29,28 @@ std::vector<unsigned char> packedRgb(const QImage& picture) {
     return out;
 }
 
+std::string_view formatName(PictureFormat format) {
+    switch (format) {
+    case PictureFormat::Gif: return "GIF";
+    case PictureFormat::Jpeg: return "JPEG";
+    case PictureFormat::Png: break;
+    }
+    return "PNG";
+}
+
 } // namespace
 
 aquine::Result<std::string> encodePicture(const QImage& picture, PictureFormat format) {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
         return aquine::fail("图片为空");
     initialiseMagick();
+    // Over the library's limits (its policy file), building the image aborts the process instead of
+    // throwing, so the size is checked first.
+    const auto width = static_cast<MagickCore::MagickSizeType>(picture.width());
+    const auto height = static_cast<MagickCore::MagickSizeType>(picture.height());
+    if (width > Magick::ResourceLimits::width() || height > Magick::ResourceLimits::height() ||
+        width * height > Magick::ResourceLimits::area())
+        return aquine::fail("无法编码图片：图片太大");
     try {
         const std::vector<unsigned char> rgb = packedRgb(picture);
         Magick::Image image(static_cast<std::size_t>(picture.width()), static_cast<std::size_t>(picture.height()),
@@ -63,8 +81,15 @@ aquine::Result<std::string> encodePicture(const QImage& picture, PictureFormat f
         Magick::Blob blob;
         image.write(&blob);
         return std::string(static_cast<const char*>(blob.data()), blob.length());
-    } catch (const Magick::Exception& e) {
-        return aquine::fail(std::string("无法编码图片：") + e.what());
+    } catch (const Magick::ErrorResourceLimit&) {
+        return aquine::fail("无法编码图片：图片太大，内存或磁盘空间不足");
+    } catch (const Magick::WarningResourceLimit&) {
+        return aquine::fail("无法编码图片：图片太大，内存或磁盘空间不足");
+    } catch (const Magick::Exception&) {
+        // The library's own text is English and names its source files; it tells the user nothing.
+        return aquine::fail(std::string("无法编码图片：图片库不能写出") + std::string(formatName(format)) + "格式");
+    } catch (const std::bad_alloc&) {
+        return aquine::fail("无法编码图片：内存不足");
     }
 }
 

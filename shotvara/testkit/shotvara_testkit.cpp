@@ -8,6 +8,7 @@
 //                              decode FILE (any format Qt reads) and compare it with the rectangle of the
 //                              screen grab SHOT; passes when the sizes match and the mean channel
 //                              difference is at most MEAN (0: every pixel equal)
+//   clipboard-manager          run a minimal clipboard manager until killed (clipboard_manager.cpp)
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
@@ -161,6 +162,8 @@ int compare(char* argv[]) {
 
 } // namespace
 
+int runClipboardManager();
+
 int main(int argc, char* argv[]) {
     const QString command = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
     if (command == QLatin1String("pattern") && argc == 3)
@@ -173,8 +176,10 @@ int main(int argc, char* argv[]) {
         return closeWindow(argv);
     if (command == QLatin1String("compare") && argc == 9)
         return compare(argv);
+    if (command == QLatin1String("clipboard-manager") && argc == 2)
+        return runClipboardManager();
     std::fprintf(stderr, "usage: shotvara_testkit pattern N | shows-pattern SHOT N [X Y W H] | compare FILE "
                          "SHOT X Y W H MEAN |\n"
-                         "       locate SHOT FILE | close-window ID\n");
+                         "       locate SHOT FILE | close-window ID | clipboard-manager\n");
     return 2;
 }

@@ -2,7 +2,10 @@
 // Qt's own readers, a second implementation.
 #include "shotvara/platform/picture_encoder.h"
 
+#include <Magick++.h>
 #include <QImage>
+#include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 
 using namespace shotvara;
@@ -102,4 +105,30 @@ TEST(PictureEncoder, JpegIsCloseToThePicture) {
         ASSERT_EQ(back.size(), picture.size());
         EXPECT_LT(difference(picture, back).second, 4.0);
     }
+}
+
+// A picture over the image library's limits fails with a reason the user can read, not the library's
+// English text.
+TEST(PictureEncoder, FailureGivesAChineseReason) {
+    // Encode once first so the library is set up before its limits are changed.
+    ASSERT_FALSE(encoded(uniquePixels(4, 4), PictureFormat::Png).empty());
+    const auto width = Magick::ResourceLimits::width();
+    const auto height = Magick::ResourceLimits::height();
+    const auto area = Magick::ResourceLimits::area();
+    Magick::ResourceLimits::width(64);
+    Magick::ResourceLimits::height(64);
+    Magick::ResourceLimits::area(64 * 64);
+    for (PictureFormat format : {PictureFormat::Png, PictureFormat::Gif, PictureFormat::Jpeg}) {
+        const auto result = encodePicture(uniquePixels(200, 100), format);
+        ASSERT_FALSE(result);
+        EXPECT_TRUE(result.reason().starts_with("无法编码图片：")) << result.reason();
+        EXPECT_EQ(std::count_if(result.reason().begin(), result.reason().end(),
+                                [](unsigned char c) { return std::isalpha(c); }),
+                  0)
+            << result.reason();
+    }
+    Magick::ResourceLimits::width(width);
+    Magick::ResourceLimits::height(height);
+    Magick::ResourceLimits::area(area);
+    EXPECT_TRUE(encodePicture(uniquePixels(200, 100), PictureFormat::Png));
 }

@@ -47,10 +47,11 @@ in_capture() {
     xdotool windowfocus --sync "$id"
     xdotool key "$@"
 }
-# start_shotvara: starts the program (its pid in $shot_pid) and waits for the capture window.
+# start_shotvara [WRAPPER...]: starts the program (its pid in $shot_pid), through a wrapper command that
+# ends by executing it if one is given, and waits for the capture window.
 start_shotvara() {
     read -r screen_width screen_height < <(xdotool getdisplaygeometry)
-    "$AQUINE_BIN/shotvara" &
+    "$@" "$AQUINE_BIN/shotvara" &
     shot_pid=$!
     pids+=("$shot_pid")
     poll 30 capture_shown || fail "no capture window covering the screen"

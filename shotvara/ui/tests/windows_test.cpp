@@ -7,9 +7,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -40,6 +43,24 @@ void drag(QWidget* w, QPoint from, QPoint to) {
 }
 
 QLabel* canvasOf(ResultWindow* w) { return w->findChild<QLabel*>(QStringLiteral("画板1")); }
+
+// Saves a picture to PATH, which cannot be written, and returns the error box's text after checking that
+// it is the error box, names the file and speaks no English: every word but the path is Chinese.
+QString saveFailure(const QString& path) {
+    aquine::ScriptedPrompter prompter;
+    ResultWindow window(prompter);
+    window.setPicture(testPicture().image.copy(0, 0, 20, 20));
+    prompter.answerSaveFile(aquine::Prompter::FileAnswer{path, 0}).answerMessage(aquine::Prompter::Button::Ok);
+    window.saveAs();
+    if (prompter.pending() != 0 || prompter.calls().isEmpty())
+        return QStringLiteral("(no error box)");
+    const auto& call = prompter.calls().last();
+    const bool chinese = !QString(call.text).remove(path).contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
+    if (call.title != QStringLiteral("错误") || call.icon != aquine::Prompter::Icon::Error ||
+        !call.text.startsWith(QStringLiteral("保存文件失败！")) || !call.text.contains(path) || !chinese)
+        return QStringLiteral("(not the Chinese error box) ") + call.text;
+    return call.text;
+}
 
 } // namespace
 
@@ -191,18 +212,22 @@ private slots:
 
     void failedWriteIsReported() {
         QTemporaryDir dir;
-        aquine::ScriptedPrompter prompter;
-        ResultWindow window(prompter);
-        window.setPicture(testPicture().image.copy(0, 0, 20, 20));
         const QString path = dir.filePath("no/such/folder/shot.png");
-        prompter.answerSaveFile(aquine::Prompter::FileAnswer{path, 0}).answerMessage(aquine::Prompter::Button::Ok);
-        window.saveAs();
-        QCOMPARE(prompter.pending(), 0);
-        const auto& call = prompter.calls().last();
-        QCOMPARE(call.title, QStringLiteral("错误"));
-        QCOMPARE(call.icon, aquine::Prompter::Icon::Error);
-        QVERIFY(call.text.startsWith(QStringLiteral("保存文件失败！")));
-        QVERIFY(call.text.contains(path));
+        const QString text = saveFailure(path);
+        QVERIFY2(text.contains(QStringLiteral("文件或文件夹不存在")), qPrintable(text));
+        QVERIFY(!QFileInfo::exists(dir.filePath("no")));
+    }
+
+    // Run through readonly_folder.sh, which makes the folder read-only; skipped otherwise.
+    void saveToAReadOnlyFolderSaysWhy() {
+        const QString folder = qEnvironmentVariable("SHOTVARA_READONLY_DIR");
+        if (folder.isEmpty())
+            QSKIP("needs a read-only folder from readonly_folder.sh");
+        const QString text = saveFailure(folder + QStringLiteral("/shot.png"));
+        // A read-only disk, or (where no read-only mount could be made) a folder we may not write.
+        QVERIFY2(text.contains(QStringLiteral("磁盘是只读的")) || text.contains(QStringLiteral("没有权限")),
+                 qPrintable(text));
+        QVERIFY(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
     }
 
     void ctrlCCopiesThePicture() {
