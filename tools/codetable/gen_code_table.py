@@ -57,9 +57,6 @@ PINNED_WORDS = {"a": [("aba", "阿爸"), ("achang", "阿昌")]}
 JIEBA_SCALE = 2.35
 # Weight of a word from our own list of recent words when neither source weighs it higher.
 SUPPLEMENT_WEIGHT = 20000
-# A character whose words are not in rime gets its heaviest reading only when that reading holds
-# this share of the character's rime weight; a word with a less certain character is left out.
-DOMINANT_READING_SHARE = 0.9
 
 RIME_DEFAULTS = ["/usr/share/rime-data/pinyin_simp.dict.yaml"]
 READINGS_DEFAULTS = ["/usr/share/gocode/src/github.com/mozillazg/go-pinyin/pinyin_dict.go"]
@@ -247,18 +244,12 @@ def character_readings(readings, modern, unihan_every, rime_weight):
     return result
 
 
-def dominant_readings(char_readings, rime_weight):
-    """{character: the reading it has in almost every word}, for characters that have one."""
-    result = {}
-    for ch, codes in char_readings.items():
-        weights = sorted(((rime_weight.get((ch, code), 0), code) for code in codes), reverse=True)
-        total = sum(w for w, _ in weights)
-        if len(codes) == 1 or (total > 0 and weights[0][0] >= DOMINANT_READING_SHARE * total):
-            result[ch] = weights[0][1]
-    return result
+def single_readings(char_readings):
+    """{character: its reading}, for the characters that have only one."""
+    return {ch: next(iter(codes)) for ch, codes in char_readings.items() if len(codes) == 1}
 
 
-def word_candidates(char_readings, readings, rime, jieba, supplement, rime_weight):
+def word_candidates(char_readings, readings, rime, jieba, supplement):
     """{(code, word): weight} of every usable word, {(code, word): its source}, and counts of what
     was left out."""
     def real(text, syllables):
@@ -288,10 +279,11 @@ def word_candidates(char_readings, readings, rime, jieba, supplement, rime_weigh
             if text not in rime_words or weight > rime_words[text][1]:
                 rime_words[text] = (syllables, weight)
 
-    dominant = dominant_readings(char_readings, rime_weight)
+    single = single_readings(char_readings)
 
     def derive(text):
-        # Readings of the longest rime words inside the word, then the characters' dominant ones.
+        # Readings of the longest rime words inside the word, then of characters with one reading:
+        # a character's most frequent reading is no guide (都 reads dou, but du in 大都, 建都).
         syllables = []
         i = 0
         while i < len(text):
@@ -302,9 +294,9 @@ def word_candidates(char_readings, readings, rime, jieba, supplement, rime_weigh
                     i += n
                     break
             else:
-                if text[i] not in dominant:
+                if text[i] not in single:
                     return None
-                syllables.append(dominant[text[i]])
+                syllables.append(single[text[i]])
                 i += 1
         return syllables
 
@@ -352,7 +344,7 @@ def build_table(readings, modern, unihan_every, rime, jieba, supplement, word_co
                 lines.append((ordered[0], word))
             groups[code].append((key, lines))
 
-    candidates, sources, counts = word_candidates(char_readings, readings, rime, jieba, supplement, rime_weight)
+    candidates, sources, counts = word_candidates(char_readings, readings, rime, jieba, supplement)
     heaviest = sorted(((-weight, code, word) for (code, word), weight in candidates.items()))
     if word_count < len(heaviest):
         # Words tied with the last one kept are kept too, so no tie is broken alphabetically.
