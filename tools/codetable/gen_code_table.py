@@ -70,6 +70,8 @@ SYLLABLE = re.compile(r"[a-z]+")
 
 def find_source(explicit, defaults, pattern, what):
     if explicit:
+        if not os.path.isfile(explicit):
+            sys.exit(f"gen_code_table: no such file: {explicit}")
         return explicit
     for path in defaults:
         if os.path.isfile(path):
@@ -253,7 +255,7 @@ def word_candidates(char_readings, readings, rime, jieba, supplement):
     """{(code, word): weight} of every usable word, {(code, word): its source}, and counts of what
     was left out."""
     def real(text, syllables):
-        return all(s in char_readings.get(c, ()) or s in readings.get(c, ()) for c, s in zip(text, syllables))
+        return all(s in char_readings.get(c, ()) for c, s in zip(text, syllables))
 
     def usable(text):
         return 2 <= len(text) <= MAX_WORD_CHARS and gbk(text) is not None and all(c in char_readings for c in text)
