@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config ninja-build
+  build-essential cmake pkg-config ninja-build python3
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-translations-l10n
   libqscintilla2-qt6-dev
   qt6-webengine-dev

@@ -173,6 +173,11 @@ TEST(CodeTable, HoldsWhatUsersTypeEveryDay) {
     EXPECT_TRUE(contains({"lue", gbk("略")}));
     EXPECT_TRUE(contains({"anquanshengc", gbk("安全生产")}));
     EXPECT_TRUE(contains({"zhongguo", gbk("中国")}));
+    EXPECT_TRUE(contains({"weixin", gbk("微信")}));
+    EXPECT_TRUE(contains({"bukeqi", gbk("不客气")}));
+    EXPECT_TRUE(contains({"yilupingan", gbk("一路平安")}));
+    EXPECT_TRUE(contains({"zhonghuarenm", gbk("中华人民共和国")}));
+    EXPECT_TRUE(contains({"aes", gbk("厑")}));
     // The rare forms of the extension area are reachable too.
     EXPECT_TRUE(contains({"a", gbk("錒")}));
 }

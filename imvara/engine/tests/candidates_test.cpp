@@ -33,11 +33,11 @@ std::string line(std::initializer_list<std::string> items) {
 
 TEST_F(PagerTest, FirstPageOfAHoldsEightCharactersAndTheNextPageStartsWithTheFirstThatDidNotFit) {
     fresh("a");
-    EXPECT_EQ(pager.CandidateLine(), line({G("啊"), G("阿"), G("吖"), G("呵"), G("腌"), G("嗄"), G("锕"), G("錒")}));
+    EXPECT_EQ(pager.CandidateLine(), line({G("啊"), G("阿"), G("呵"), G("吖"), G("嗄"), G("腌"), G("锕"), G("錒")}));
     EXPECT_LE(measure.width(pager.CandidateLine()), kCandidateLineWidth + 6);
     down("a");
     // The first word of group a, with its hint letter; numbering starts again at 1.
-    EXPECT_EQ(pager.CandidateLine().substr(0, 3 + 4 + 1), " 1." + G("啊啊") + "a");
+    EXPECT_TRUE(pager.CandidateLine().starts_with(" 1." + G("阿爸") + "ba 2." + G("阿昌") + "chang "));
     EXPECT_EQ(pager.PageNumber(), 1);
 }
 

@@ -69,7 +69,9 @@ TEST(Lookup, BuiltInTableOrder) {
     ASSERT_GE(a.size(), 10u);
     EXPECT_EQ(a[0], "a " + G("啊"));
     EXPECT_EQ(a[1], "a " + G("阿"));
-    EXPECT_EQ(a[8].substr(0, 2), "aa"); // words follow the eight characters
+    // Words follow the eight characters, in code order.
+    EXPECT_EQ(a[8], "aba " + G("阿爸"));
+    EXPECT_EQ(a[9], "achang " + G("阿昌"));
     EXPECT_EQ(scan(lookup.text(), "zhong", 1).front(), "zhong " + G("中"));
     // Codes are at most 12 letters: a 13th letter finds nothing built in; a long word is found by
     // its first 12 letters.
@@ -79,11 +81,12 @@ TEST(Lookup, BuiltInTableOrder) {
 
 TEST(Lookup, UserWordsComeAfterEveryBuiltInMatch) {
     // A user file with one line and no final line break.
-    const LookupText lookup(CodeTable(), "aaa " + G("我的词"));
-    const auto matches = scan(lookup.text(), "aaa", 100);
+    const LookupText lookup(CodeTable(), "aes " + G("我的词"));
+    const auto matches = scan(lookup.text(), "aes", 100);
     ASSERT_GE(matches.size(), 2u);
-    EXPECT_EQ(matches.back(), "aaa " + G("我的词"));
-    EXPECT_EQ(std::count(matches.begin(), matches.end(), "aaa " + G("我的词")), 1);
+    EXPECT_EQ(matches.front(), "aes " + G("厑"));
+    EXPECT_EQ(matches.back(), "aes " + G("我的词"));
+    EXPECT_EQ(std::count(matches.begin(), matches.end(), "aes " + G("我的词")), 1);
 }
 
 TEST(ReverseLookup, CodesOfWholeLinesInOrder) {
