@@ -155,6 +155,134 @@ private:
     std::vector<std::uint16_t> m_bytes = std::vector<std::uint16_t>(0x10000); // 0 none, < 0x100 one byte
 };
 
+// Whether every character of the UTF-8 text has a one- or two-byte GBK form.
+bool isGbkText(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len;
+        const char32_t cp = unicode::readUtf8(utf8, i, len);
+        if (cp >= 0x80 && !codec::isGbkCharacter(cp))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+// Converts pieces that hold no line break, in one call: one a line, so that no phrase joins two of
+// them. Empty when the converter did not give back one line for each piece.
+std::vector<std::string> convertEach(const FormConverter& converter, const std::vector<std::string_view>& pieces) {
+    std::string joined;
+    for (const std::string_view piece : pieces)
+        joined.append(piece).push_back('\n');
+    const std::string converted = converter.convert(joined);
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (std::size_t nl; (nl = converted.find('\n', from)) != std::string::npos; from = nl + 1)
+        out.emplace_back(converted, from, nl - from);
+    if (out.size() != pieces.size() || from != converted.size())
+        out.clear();
+    return out;
+}
+
+// The UTF-8 characters of a text, each as its own piece.
+std::vector<std::string_view> charactersOf(std::string_view utf8) {
+    std::vector<std::string_view> chars;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len;
+        unicode::readUtf8(utf8, i, len);
+        chars.push_back(utf8.substr(i, len));
+        i += len;
+    }
+    return chars;
+}
+
+// A run converted as a phrase where its result is all GBK. Otherwise the characters whose own
+// converted form GBK lacks stay as they were, and the stretches between them are converted as phrases
+// again (character by character, should one still give something beyond GBK).
+std::string convertRun(const FormConverter& converter, std::string_view run, const std::string& converted) {
+    if (isGbkText(converted))
+        return converted;
+    const std::vector<std::string_view> chars = charactersOf(run);
+    const std::vector<std::string> alone = convertEach(converter, chars);
+    if (alone.empty())
+        return std::string(run);
+    std::vector<std::string_view> stretches; // runs of characters that convert within GBK, in order
+    std::vector<std::size_t> firstChar;
+    for (std::size_t k = 0; k < chars.size(); ++k) {
+        if (!isGbkText(alone[k]))
+            continue;
+        const char* at = chars[k].data();
+        if (!stretches.empty() && stretches.back().data() + stretches.back().size() == at)
+            stretches.back() = std::string_view(stretches.back().data(), stretches.back().size() + chars[k].size());
+        else {
+            stretches.push_back(chars[k]);
+            firstChar.push_back(k);
+        }
+    }
+    const std::vector<std::string> phrases = convertEach(converter, stretches);
+    std::string out;
+    std::size_t next = 0; // the next stretch
+    for (std::size_t k = 0; k < chars.size();) {
+        if (next < stretches.size() && firstChar[next] == k) {
+            const std::string_view stretch = stretches[next];
+            std::size_t end = k;
+            for (std::size_t bytes = 0; bytes < stretch.size(); ++end)
+                bytes += chars[end].size();
+            if (!phrases.empty() && isGbkText(phrases[next]))
+                out += phrases[next];
+            else
+                for (std::size_t j = k; j < end; ++j)
+                    out += alone[j];
+            k = end;
+            ++next;
+        } else {
+            out += chars[k++];
+        }
+    }
+    return out;
+}
+
+// A character-form conversion whose result is GBK text, as the document and the input method keep:
+// OpenCC knows forms beyond GBK (some 700 traditional characters have simplified forms only
+// GB18030's four-byte codes hold), and those are not written. The whole text goes through in one
+// call; only when something in the result lacks a GBK form are the runs between ASCII characters (no
+// phrase spans ASCII) looked at again.
+std::string convertWithinGbk(const FormConverter& converter, std::string_view gbk) {
+    const std::string utf8 = codec::gbkToUtf8(gbk);
+    std::string converted = converter.convert(utf8);
+    if (isGbkText(converted))
+        return codec::utf8ToGbk(converted);
+
+    std::vector<std::string_view> runs;
+    std::vector<std::string_view> between; // ASCII before each run, and after the last
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        std::size_t start = at;
+        while (start < utf8.size() && static_cast<unsigned char>(utf8[start]) < 0x80)
+            ++start;
+        between.push_back(std::string_view(utf8).substr(at, start - at));
+        if (start == utf8.size()) {
+            at = start;
+            break;
+        }
+        std::size_t end = start;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80)
+            ++end;
+        runs.push_back(std::string_view(utf8).substr(start, end - start));
+        at = end;
+    }
+    if (between.size() == runs.size())
+        between.emplace_back();
+    const std::vector<std::string> convertedRuns = convertEach(converter, runs);
+    std::string out;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        out.append(between[k]);
+        out += convertedRuns.empty() ? convertRun(converter, runs[k], converter.convert(std::string(runs[k])))
+                                     : convertRun(converter, runs[k], convertedRuns[k]);
+    }
+    out.append(between.back());
+    return codec::utf8ToGbk(out);
+}
+
 const FormConverter& traditionalToTaiwan() {
     static const FormConverter c("t2tw.json");
     return c;
@@ -175,13 +303,9 @@ const CodePageTable& shiftJis() {
 
 } // namespace
 
-std::string ToTraditional(std::string_view gbk) {
-    return codec::utf8ToGbk(simplifiedToTraditional().convert(codec::gbkToUtf8(gbk)));
-}
+std::string ToTraditional(std::string_view gbk) { return convertWithinGbk(simplifiedToTraditional(), gbk); }
 
-std::string ToSimplified(std::string_view gbk) {
-    return codec::utf8ToGbk(traditionalToSimplified().convert(codec::gbkToUtf8(gbk)));
-}
+std::string ToSimplified(std::string_view gbk) { return convertWithinGbk(traditionalToSimplified(), gbk); }
 
 std::string ToBig5(std::string_view gbk) {
     return big5().encode(simplifiedToTraditional().convert(codec::gbkToUtf8(gbk)));
