@@ -6,6 +6,7 @@
 #include "common/iconv_handle.h"
 #include "common/unicode.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -195,91 +196,108 @@ std::vector<std::string_view> charactersOf(std::string_view utf8) {
     return chars;
 }
 
-// A run converted as a phrase where its result is all GBK. Otherwise the characters whose own
-// converted form GBK lacks stay as they were, and the stretches between them are converted as phrases
-// again (character by character, should one still give something beyond GBK).
-std::string convertRun(const FormConverter& converter, std::string_view run, const std::string& converted) {
-    if (isGbkText(converted))
-        return converted;
-    const std::vector<std::string_view> chars = charactersOf(run);
-    const std::vector<std::string> alone = convertEach(converter, chars);
-    if (alone.empty())
-        return std::string(run);
-    std::vector<std::string_view> stretches; // runs of characters that convert within GBK, in order
-    std::vector<std::size_t> firstChar;
-    for (std::size_t k = 0; k < chars.size(); ++k) {
-        if (!isGbkText(alone[k]))
-            continue;
-        const char* at = chars[k].data();
-        if (!stretches.empty() && stretches.back().data() + stretches.back().size() == at)
-            stretches.back() = std::string_view(stretches.back().data(), stretches.back().size() + chars[k].size());
-        else {
-            stretches.push_back(chars[k]);
-            firstChar.push_back(k);
-        }
+// The runs of a UTF-8 text between its ASCII characters (no phrase spans ASCII), and the ASCII
+// stretches around them: between[k] comes before runs[k], and between holds one more at the end.
+struct Runs {
+    std::vector<std::string_view> runs;
+    std::vector<std::string_view> between;
+};
+
+Runs runsOf(std::string_view utf8) {
+    Runs r;
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t start = at;
+        while (start < utf8.size() && static_cast<unsigned char>(utf8[start]) < 0x80)
+            ++start;
+        r.between.push_back(utf8.substr(at, start - at));
+        if (start == utf8.size())
+            return r;
+        std::size_t end = start;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80)
+            ++end;
+        r.runs.push_back(utf8.substr(start, end - start));
+        at = end;
     }
-    const std::vector<std::string> phrases = convertEach(converter, stretches);
-    std::string out;
-    std::size_t next = 0; // the next stretch
-    for (std::size_t k = 0; k < chars.size();) {
-        if (next < stretches.size() && firstChar[next] == k) {
-            const std::string_view stretch = stretches[next];
-            std::size_t end = k;
-            for (std::size_t bytes = 0; bytes < stretch.size(); ++end)
-                bytes += chars[end].size();
-            if (!phrases.empty() && isGbkText(phrases[next]))
-                out += phrases[next];
-            else
-                for (std::size_t j = k; j < end; ++j)
-                    out += alone[j];
-            k = end;
-            ++next;
-        } else {
-            out += chars[k++];
-        }
-    }
-    return out;
 }
 
 // A character-form conversion whose result is GBK text, as the document and the input method keep:
 // OpenCC knows forms beyond GBK (some 700 traditional characters have simplified forms only
 // GB18030's four-byte codes hold), and those are not written. The whole text goes through in one
-// call; only when something in the result lacks a GBK form are the runs between ASCII characters (no
-// phrase spans ASCII) looked at again.
+// call. Only when something in the result lacks a GBK form are the runs between ASCII characters
+// converted again, each alone; in a run whose result still lacks one, every character whose own
+// converted form GBK lacks stays as it was, and the stretches between such characters are converted as
+// phrases (character by character, should a stretch still give something beyond GBK). Each of these
+// steps is one call for the whole text, whatever the number of runs.
 std::string convertWithinGbk(const FormConverter& converter, std::string_view gbk) {
     const std::string utf8 = codec::gbkToUtf8(gbk);
-    std::string converted = converter.convert(utf8);
+    const std::string converted = converter.convert(utf8);
     if (isGbkText(converted))
         return codec::utf8ToGbk(converted);
 
-    std::vector<std::string_view> runs;
-    std::vector<std::string_view> between; // ASCII before each run, and after the last
-    std::size_t at = 0;
-    while (at < utf8.size()) {
-        std::size_t start = at;
-        while (start < utf8.size() && static_cast<unsigned char>(utf8[start]) < 0x80)
-            ++start;
-        between.push_back(std::string_view(utf8).substr(at, start - at));
-        if (start == utf8.size()) {
-            at = start;
-            break;
+    const Runs r = runsOf(utf8);
+    const std::vector<std::string> convertedRuns = convertEach(converter, r.runs);
+    const auto runIsGood = [&](std::size_t k) { return !convertedRuns.empty() && isGbkText(convertedRuns[k]); };
+
+    // Every character of the runs that need a closer look, converted alone.
+    std::vector<std::string_view> chars;
+    std::vector<std::size_t> firstCharOfRun(r.runs.size(), 0);
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        firstCharOfRun[k] = chars.size();
+        if (!runIsGood(k))
+            for (std::string_view c : charactersOf(r.runs[k]))
+                chars.push_back(c);
+    }
+    const std::vector<std::string> alone = convertEach(converter, chars);
+    const auto charIsGood = [&](std::size_t c) { return !alone.empty() && isGbkText(alone[c]); };
+
+    // The stretches of good characters inside those runs, as phrases.
+    std::vector<std::string_view> stretches;
+    std::vector<std::size_t> stretchAt(chars.size(), SIZE_MAX); // first character -> its stretch
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        if (runIsGood(k))
+            continue;
+        const std::size_t end = k + 1 < r.runs.size() ? firstCharOfRun[k + 1] : chars.size();
+        for (std::size_t c = firstCharOfRun[k]; c < end; ++c) {
+            if (!charIsGood(c))
+                continue;
+            if (c > firstCharOfRun[k] && charIsGood(c - 1)) {
+                stretches.back() = std::string_view(stretches.back().data(), stretches.back().size() + chars[c].size());
+            } else {
+                stretchAt[c] = stretches.size();
+                stretches.push_back(chars[c]);
+            }
         }
-        std::size_t end = start;
-        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80)
-            ++end;
-        runs.push_back(std::string_view(utf8).substr(start, end - start));
-        at = end;
     }
-    if (between.size() == runs.size())
-        between.emplace_back();
-    const std::vector<std::string> convertedRuns = convertEach(converter, runs);
+    const std::vector<std::string> phrases = convertEach(converter, stretches);
+
     std::string out;
-    for (std::size_t k = 0; k < runs.size(); ++k) {
-        out.append(between[k]);
-        out += convertedRuns.empty() ? convertRun(converter, runs[k], converter.convert(std::string(runs[k])))
-                                     : convertRun(converter, runs[k], convertedRuns[k]);
+    out.reserve(converted.size());
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        out.append(r.between[k]);
+        if (runIsGood(k)) {
+            out += convertedRuns[k];
+            continue;
+        }
+        const std::size_t end = k + 1 < r.runs.size() ? firstCharOfRun[k + 1] : chars.size();
+        for (std::size_t c = firstCharOfRun[k]; c < end;) {
+            if (!charIsGood(c)) {
+                out += chars[c++];
+                continue;
+            }
+            const std::size_t s = stretchAt[c];
+            std::size_t stop = c, bytes = 0;
+            while (bytes < stretches[s].size())
+                bytes += chars[stop++].size();
+            if (!phrases.empty() && isGbkText(phrases[s]))
+                out += phrases[s];
+            else
+                for (; c < stop; ++c)
+                    out += alone[c];
+            c = stop;
+        }
     }
-    out.append(between.back());
+    out.append(r.between.back());
     return codec::utf8ToGbk(out);
 }
 
