@@ -144,8 +144,13 @@ struct Temporary {
     std::string name;
 };
 
+bool g_namelessTemporaries = true;
+
 bool openTemporary(int dirFd, const fs::path& file, mode_t mode, Temporary& tmp) {
-    tmp.fd.reset(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (g_namelessTemporaries)
+        tmp.fd.reset(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    else
+        errno = EOPNOTSUPP;
     if (!tmp.fd && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return false;
     if (!tmp.fd) {
@@ -210,6 +215,12 @@ Result<> writeInPlace(const fs::path& file, std::string_view bytes) {
 }
 
 } // namespace
+
+namespace testing {
+// For tests of the way taken on file systems without nameless files (FAT, some network and FUSE
+// file systems), which those of the test machines all have.
+void useNamelessTemporaries(bool use) { g_namelessTemporaries = use; }
+} // namespace testing
 
 Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
     const Result<fs::path> followed = followLinks(given);
