@@ -153,18 +153,30 @@ bool openTemporary(int dirFd, const fs::path& file, mode_t mode, Temporary& tmp)
         errno = EOPNOTSUPP;
     if (!tmp.fd && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return false;
-    if (!tmp.fd) {
-        for (int attempt = 0; attempt < 100 && !tmp.fd; ++attempt) {
-            tmp.name = temporaryPrefix(file) + randomSuffix();
-            tmp.fd.reset(::openat(dirFd, tmp.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-            if (!tmp.fd && errno != EEXIST)
-                return false;
-        }
-        if (!tmp.fd)
-            return false;
+    if (tmp.fd) {
+        ::flock(tmp.fd.get(), LOCK_EX);
+        return true;
     }
-    ::flock(tmp.fd.get(), LOCK_EX);
-    return true;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp.name = temporaryPrefix(file) + randomSuffix();
+        tmp.fd.reset(::openat(dirFd, tmp.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!tmp.fd && errno != EEXIST)
+            return false;
+        if (!tmp.fd)
+            continue;
+        // Another save of the same document may have taken it for a stale one before we held the lock:
+        // it is ours only if the name still leads to it.
+        ::flock(tmp.fd.get(), LOCK_EX);
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(tmp.fd.get(), &opened) == 0 &&
+            ::fstatat(dirFd, tmp.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_ino == named.st_ino &&
+            opened.st_dev == named.st_dev)
+            return true;
+        tmp.fd.reset();
+    }
+    errno = EEXIST;
+    return false;
 }
 
 // Gives a nameless temporary a name in the folder.
