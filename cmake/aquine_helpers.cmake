@@ -7,6 +7,15 @@ if(AQUINE_SANITIZE)
                                                      -fno-sanitize-recover=undefined)
     target_link_options(aquine_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+# libFuzzer: everything gets coverage and the sanitizers, so that the fuzzer sees into the libraries.
+if(AQUINE_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "AQUINE_FUZZ needs clang (libFuzzer): configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    target_compile_options(aquine_warnings INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                     -fno-omit-frame-pointer)
+    target_link_options(aquine_warnings INTERFACE -fsanitize=address,undefined)
+endif()
 
 # What every test program shares: headers are named from the source root, as everywhere else, which
 # also reaches the shared test helpers (common/tests/gbk_literal.h, common/qt/tests/when_modal.h ...).

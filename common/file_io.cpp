@@ -1,9 +1,10 @@
-// Whole-file reads and temporary-file-and-rename writes (POSIX).
+// Failure reasons and whole-file reads (POSIX).
 #include "common/file_io.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,19 +28,18 @@ std::string causeOf(int error) {
     case EFBIG: return "文件太大";
     case ETXTBSY:
     case EBUSY: return "文件正被使用";
+    case ELOOP: return "符号链接太多或成环";
+    case ENOMEM: return "内存不足";
     default: return std::strerror(error);
     }
 }
 
-Result<> failWithErrno(std::string_view doing, const std::filesystem::path& file) {
-    return fail(fileFailureReason(doing, file, errno));
-}
-
-// umask can only be read by setting it; the programs are single-threaded where they write files.
-mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+std::string sizeText(std::uint64_t bytes) {
+    if (bytes >= (1ull << 30))
+        return std::to_string(bytes >> 30) + " GB";
+    if (bytes >= (1ull << 20))
+        return std::to_string(bytes >> 20) + " MB";
+    return std::to_string(bytes >> 10) + " KB";
 }
 
 } // namespace
@@ -48,116 +48,74 @@ std::string fileFailureReason(std::string_view doing, const std::filesystem::pat
     return std::string(doing) + " " + file.string() + "：" + causeOf(error);
 }
 
-Result<std::string> readFileBytes(const std::filesystem::path& file) {
-    const auto failed = [&](int error) { return fail(fileFailureReason("无法读取", file, error)); };
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+std::string tooLargeReason(const std::filesystem::path& file, std::uint64_t limit) {
+    return "无法读取 " + file.string() + "：文件太大，最多能读取 " + sizeText(limit);
+}
+
+std::uint64_t documentSizeLimit() {
+    // The editor holds the text as UTF-8 (half as large again as GBK) beside its undo history and
+    // styling: a third of the memory, and of the address space a limit allows, is what one document
+    // may take without the program being killed or failing an allocation half way.
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t memory = pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * pageSize : 1ull << 32;
+    struct rlimit as {};
+    if (::getrlimit(RLIMIT_AS, &as) == 0 && as.rlim_cur != RLIM_INFINITY && as.rlim_cur < memory)
+        memory = as.rlim_cur;
+    return memory / 3;
+}
+
+Result<ReadableFile> ReadableFile::open(const std::filesystem::path& file, std::uint64_t limit) {
+    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for ever.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return failed(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+        return fail(fileFailureReason("无法读取", file, errno));
+    ReadableFile opened(fd, 0);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        return failed(errno);
+        return fail(fileFailureReason("无法读取", file, errno));
     if (S_ISDIR(st.st_mode))
-        return failed(EISDIR);
+        return fail(fileFailureReason("无法读取", file, EISDIR));
+    if (!S_ISREG(st.st_mode))
+        return fail("无法读取 " + file.string() + "：这不是普通文件（是设备、管道或套接字）");
+    if (static_cast<std::uint64_t>(st.st_size) > limit)
+        return fail(tooLargeReason(file, limit));
+    // Reads of a regular file never wait; clear the flag so that nothing later depends on it.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    opened.m_size = static_cast<std::uint64_t>(st.st_size);
+    return opened;
+}
+
+ReadableFile::~ReadableFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+Result<std::string> readFileBytes(const std::filesystem::path& file, std::uint64_t limit) {
+    auto opened = ReadableFile::open(file, limit);
+    if (!opened)
+        return fail(opened.reason());
     std::string bytes;
-    // The size is a hint only: /proc files say 0 and have content, and a file may grow while read.
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[64 << 10];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failed(errno);
+    try {
+        if (opened->size() > 0)
+            bytes.reserve(static_cast<std::size_t>(opened->size()));
+        char buffer[64 << 10];
+        for (;;) {
+            const ssize_t n = ::read(opened->fd(), buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return fail(fileFailureReason("无法读取", file, errno));
+            }
+            if (n == 0)
+                return bytes;
+            if (bytes.size() + static_cast<std::size_t>(n) > limit)
+                return fail(tooLargeReason(file, limit));
+            bytes.append(buffer, static_cast<std::size_t>(n));
         }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    } catch (const std::bad_alloc&) {
+        return fail(fileFailureReason("无法读取", file, ENOMEM));
     }
-}
-
-namespace {
-
-// Writes all bytes to fd and flushes them to the disk.
-bool writeAll(int fd, std::string_view bytes) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return ::fsync(fd) == 0;
-}
-
-// The file rewritten where it is: for a folder we may not create files in, where the file itself is
-// writable. Less safe than a rename, but the only way the user's save can happen at all.
-Result<> writeInPlace(const std::filesystem::path& file, std::string_view bytes) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return failWithErrno("无法打开", file);
-    const bool written = writeAll(fd, bytes);
-    const Result<> r = written ? Result<>() : failWithErrno("无法写入", file);
-    if (::close(fd) != 0 && written)
-        return failWithErrno("无法写完", file);
-    return r;
-}
-
-} // namespace
-
-Result<> writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    struct stat old {};
-    const bool exists = ::stat(file.c_str(), &old) == 0;
-    // A file we may not write stays as it is, even where the folder would let us replace it.
-    if (exists && ::access(file.c_str(), W_OK) != 0)
-        return failWithErrno("无法写入", file);
-
-    const auto dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        if (exists && S_ISREG(old.st_mode) && (errno == EACCES || errno == EPERM || errno == EROFS))
-            return writeInPlace(file, bytes);
-        return failWithErrno("无法在文件夹中建立临时文件以保存", file);
-    }
-    const std::filesystem::path tmp = tmpl;
-    const auto abandon = [&](std::string_view what) {
-        const Result<> r = failWithErrno(what, file);
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        return r;
-    };
-
-    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    if (::fchmod(fd, mode) != 0)
-        return abandon("无法设置权限");
-    if (exists) {
-        // Keep the owner and group where we may (root saving a user's file); otherwise ours is all we
-        // can give, as any editor that saves by renaming.
-        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
-    }
-    if (!writeAll(fd, bytes))
-        return abandon("无法写入");
-    if (::close(fd) != 0) {
-        const Result<> r = failWithErrno("无法写完", file);
-        ::unlink(tmp.c_str());
-        return r;
-    }
-    if (::rename(tmp.c_str(), file.c_str()) != 0) {
-        const Result<> r = failWithErrno("无法替换", file);
-        ::unlink(tmp.c_str());
-        return r;
-    }
-    return {};
 }
 
 } // namespace aquine

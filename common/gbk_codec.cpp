@@ -48,6 +48,48 @@ void fourByteFromLinear(std::uint32_t linear, unsigned char* b) {
     b[0] = static_cast<unsigned char>(0x81 + linear);
 }
 
+// Private-use characters GB18030 codes that glibc's converter lacks, since it follows the 2022 edition,
+// which gave their former two-byte codes to standard characters. Users still type them (old input
+// methods and fonts put the vertical forms and some radicals there); they get their 2022 codes: the
+// four-byte codes the standard characters held before, and for the six whose former two-byte codes
+// glibc reads as characters beyond the BMP (which we write as four bytes), those two-byte codes.
+struct PrivateUseCode {
+    char32_t cp;
+    std::uint32_t code; // two bytes, or four bytes
+};
+// clang-format off
+constexpr PrivateUseCode kPrivateUseCodes[] = {
+    {0xE78D, 0x84318236}, {0xE78E, 0x84318238}, {0xE78F, 0x84318237}, {0xE790, 0x84318239},
+    {0xE791, 0x84318330}, {0xE792, 0x84318331}, {0xE793, 0x84318332}, {0xE794, 0x84318333},
+    {0xE795, 0x84318334}, {0xE796, 0x84318335}, {0xE816, 0xFE51}, {0xE817, 0xFE52}, {0xE818, 0xFE53},
+    {0xE81E, 0x82359037}, {0xE826, 0x82359038}, {0xE82B, 0x82359039}, {0xE82C, 0x82359130},
+    {0xE831, 0xFE6C}, {0xE832, 0x82359131}, {0xE83B, 0xFE76}, {0xE843, 0x82359132}, {0xE854, 0x82359133},
+    {0xE855, 0xFE91}, {0xE864, 0x82359134},
+};
+// clang-format on
+
+void addPrivateUseCodes(Tables& t) {
+    for (const PrivateUseCode& p : kPrivateUseCodes) {
+        if (t.encode[p.cp] != 0)
+            continue; // a converter that has the character already
+        if (p.code <= 0xFFFF) {
+            std::uint16_t& slot = t.twoByte[((p.code >> 8) - 0x81) * kTrailCount + ((p.code & 0xFF) - 0x40)];
+            if (slot != 0)
+                continue;
+            slot = static_cast<std::uint16_t>(p.cp);
+            t.encode[p.cp] = p.code;
+        } else {
+            const std::uint32_t b0 = p.code >> 24, b1 = (p.code >> 16) & 0xFF, b2 = (p.code >> 8) & 0xFF,
+                                b3 = p.code & 0xFF;
+            const std::uint32_t linear = ((((b0 - 0x81) * 10 + (b1 - 0x30)) * 126 + (b2 - 0x81)) * 10) + (b3 - 0x30);
+            if (linear >= kFourByteBmpCount || t.fourByte[linear] != 0)
+                continue;
+            t.fourByte[linear] = static_cast<std::uint16_t>(p.cp);
+            t.encode[p.cp] = 0x10000 + linear;
+        }
+    }
+}
+
 std::unique_ptr<Tables> buildTables() {
     auto t = std::make_unique<Tables>();
     auto opened = IconvHandle::open("UTF-32LE", "GB18030");
@@ -81,6 +123,7 @@ std::unique_ptr<Tables> buildTables() {
         t->encode[cp] = 0x10000 + linear;
         t->fourByte[linear] = static_cast<std::uint16_t>(cp);
     }
+    addPrivateUseCodes(*t);
     return t;
 }
 

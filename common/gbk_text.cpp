@@ -90,17 +90,15 @@ std::string_view trim(std::string_view text) {
         else
             break;
     }
-    // From the back, a full-width space only counts when it is a whole character.
-    std::size_t end = text.size();
-    while (end > begin) {
-        if (text[end - 1] == ' ' || text[end - 1] == '\t') {
-            --end;
-        } else if (end - begin >= 2 && text.substr(end - 2, 2) == kFullWidthSpace &&
-                   isCharBoundary(text.substr(begin), end - 2 - begin)) {
-            end -= 2;
-        } else {
-            break;
-        }
+    // From the back, a full-width space only counts when it is a whole character, which only a scan
+    // from the front can tell: one pass remembers where the last character that is not a blank ends.
+    std::size_t end = begin;
+    for (std::size_t k = begin; k < text.size();) {
+        const std::size_t n = charLength(text, k);
+        const bool blank = n == 1 ? text[k] == ' ' || text[k] == '\t' : text.substr(k, n) == kFullWidthSpace;
+        k += n;
+        if (!blank)
+            end = k;
     }
     return text.substr(begin, end - begin);
 }

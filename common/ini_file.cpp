@@ -81,6 +81,17 @@ std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::stri
     return std::nullopt;
 }
 
+// A line break inside a name or value would end its line early, and what follows would be read as keys
+// or sections of its own: a value pasted with line breaks could set any other setting.
+std::string withoutLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            out.push_back(c);
+    return out;
+}
+
 std::string unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
@@ -102,10 +113,12 @@ std::string readKeyFromText(std::string_view text, std::string_view section, std
     return {};
 }
 
-std::string writeKeyToText(std::string_view text, std::string_view section, std::string_view key,
+std::string writeKeyToText(std::string_view text, std::string_view sectionGiven, std::string_view key,
                            std::string_view value) {
+    const std::string cleanSection = withoutLineBreaks(sectionGiven);
+    const std::string_view section = cleanSection;
     const auto lines = scanLines(text);
-    std::string entry = std::string(key) + "=" + std::string(value);
+    std::string entry = withoutLineBreaks(key) + "=" + withoutLineBreaks(value);
     std::string out;
     out.reserve(text.size() + entry.size() + section.size() + 8);
 
@@ -141,7 +154,7 @@ std::string writeKeyToText(std::string_view text, std::string_view section, std:
 }
 
 std::string readKey(const std::filesystem::path& file, std::string_view section, std::string_view key) {
-    const auto bytes = readFileBytes(file);
+    const auto bytes = readFileBytes(file, kSettingsFileLimit);
     return bytes ? readKeyFromText(*bytes, section, key) : std::string();
 }
 
@@ -150,7 +163,7 @@ Result<> writeKey(const std::filesystem::path& file, std::string_view section, s
     std::string old;
     std::error_code ec;
     if (std::filesystem::exists(file, ec)) {
-        auto bytes = readFileBytes(file);
+        auto bytes = readFileBytes(file, kSettingsFileLimit);
         if (!bytes)
             return fail("无法读取 " + file.string());
         old = std::move(*bytes);

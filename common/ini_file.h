@@ -17,7 +17,8 @@ std::string readKey(const std::filesystem::path& file, std::string_view section,
 
 // Sets key in section to value, creating the file, section and key as needed. The line of an existing
 // key is replaced; a new key goes after the last entry of its section; a new section goes at the end.
-// Every other line stays exactly as it was. The file is replaced atomically; failures are returned.
+// Every other line stays exactly as it was. Line breaks (CR, LF) in the section, key or value are
+// dropped, so that one entry stays one line. The file is replaced atomically; failures are returned.
 Result<> writeKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
 

@@ -1,8 +1,10 @@
 // Numbers from text.
 #include "common/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -42,6 +44,48 @@ std::size_t numberPrefix(std::string_view s) {
     return i;
 }
 
+// The power of ten of the first significant digit of a number that from_chars found out of range
+// (0 for "5", 2 for "500", -3 for "0.005", 391 for "1" and 400 zeros "e-10"): its sign says whether
+// the number is too large or too small. Saturates instead of overflowing on absurd exponents.
+std::int64_t decimalExponent(std::string_view body) {
+    constexpr std::int64_t kFar = std::int64_t{1} << 40;
+    std::size_t i = 0;
+    std::int64_t intDigits = 0; // significant digits before the point
+    std::int64_t leadZeros = 0; // zeros after the point before the first significant digit
+    bool significant = false;
+    while (i < body.size() && isDigit(body[i])) {
+        if (significant || body[i] != '0') {
+            significant = true;
+            intDigits = std::min(intDigits + 1, kFar);
+        }
+        ++i;
+    }
+    if (i < body.size() && body[i] == '.') {
+        ++i;
+        while (i < body.size() && isDigit(body[i])) {
+            if (!significant && body[i] == '0')
+                leadZeros = std::min(leadZeros + 1, kFar);
+            else
+                significant = true;
+            ++i;
+        }
+    }
+    std::int64_t exponent = 0;
+    if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
+        ++i;
+        const bool minus = i < body.size() && body[i] == '-';
+        if (i < body.size() && (body[i] == '+' || body[i] == '-'))
+            ++i;
+        for (; i < body.size() && isDigit(body[i]); ++i)
+            exponent = std::min(exponent * 10 + (body[i] - '0'), kFar);
+        if (minus)
+            exponent = -exponent;
+    }
+    if (!significant)
+        return -kFar;
+    return (intDigits > 0 ? intDigits - 1 : -leadZeros - 1) + exponent;
+}
+
 } // namespace
 
 double toNumber(std::string_view text) {
@@ -59,12 +103,8 @@ double toNumber(std::string_view text) {
         body.remove_prefix(1);
     double value = 0;
     const auto result = std::from_chars(body.data(), body.data() + body.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Too large: infinity; too small: zero. Both are what strtod gives.
-        const bool tiny = body.find_first_of("123456789") == std::string_view::npos ||
-                          body.find("e-") != std::string_view::npos || body.find("E-") != std::string_view::npos;
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-    }
+    if (result.ec == std::errc::result_out_of_range)
+        value = decimalExponent(body) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -value : value;
 }
 

@@ -6,6 +6,7 @@
 #include "common/iconv_handle.h"
 #include "common/unicode.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -155,6 +156,151 @@ private:
     std::vector<std::uint16_t> m_bytes = std::vector<std::uint16_t>(0x10000); // 0 none, < 0x100 one byte
 };
 
+// Whether every character of the UTF-8 text has a one- or two-byte GBK form.
+bool isGbkText(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len;
+        const char32_t cp = unicode::readUtf8(utf8, i, len);
+        if (cp >= 0x80 && !codec::isGbkCharacter(cp))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+// Converts pieces that hold no line break, in one call: one a line, so that no phrase joins two of
+// them. Empty when the converter did not give back one line for each piece.
+std::vector<std::string> convertEach(const FormConverter& converter, const std::vector<std::string_view>& pieces) {
+    std::string joined;
+    for (const std::string_view piece : pieces)
+        joined.append(piece).push_back('\n');
+    const std::string converted = converter.convert(joined);
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (std::size_t nl; (nl = converted.find('\n', from)) != std::string::npos; from = nl + 1)
+        out.emplace_back(converted, from, nl - from);
+    if (out.size() != pieces.size() || from != converted.size())
+        out.clear();
+    return out;
+}
+
+// The UTF-8 characters of a text, each as its own piece.
+std::vector<std::string_view> charactersOf(std::string_view utf8) {
+    std::vector<std::string_view> chars;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len;
+        unicode::readUtf8(utf8, i, len);
+        chars.push_back(utf8.substr(i, len));
+        i += len;
+    }
+    return chars;
+}
+
+// The runs of a UTF-8 text between its ASCII characters (no phrase spans ASCII), and the ASCII
+// stretches around them: between[k] comes before runs[k], and between holds one more at the end.
+struct Runs {
+    std::vector<std::string_view> runs;
+    std::vector<std::string_view> between;
+};
+
+Runs runsOf(std::string_view utf8) {
+    Runs r;
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t start = at;
+        while (start < utf8.size() && static_cast<unsigned char>(utf8[start]) < 0x80)
+            ++start;
+        r.between.push_back(utf8.substr(at, start - at));
+        if (start == utf8.size())
+            return r;
+        std::size_t end = start;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80)
+            ++end;
+        r.runs.push_back(utf8.substr(start, end - start));
+        at = end;
+    }
+}
+
+// A character-form conversion whose result is GBK text, as the document and the input method keep:
+// OpenCC knows forms beyond GBK (some 700 traditional characters have simplified forms only
+// GB18030's four-byte codes hold), and those are not written. The whole text goes through in one
+// call. Only when something in the result lacks a GBK form are the runs between ASCII characters
+// converted again, each alone; in a run whose result still lacks one, every character whose own
+// converted form GBK lacks stays as it was, and the stretches between such characters are converted as
+// phrases (character by character, should a stretch still give something beyond GBK). Each of these
+// steps is one call for the whole text, whatever the number of runs.
+std::string convertWithinGbk(const FormConverter& converter, std::string_view gbk) {
+    const std::string utf8 = codec::gbkToUtf8(gbk);
+    const std::string converted = converter.convert(utf8);
+    if (isGbkText(converted))
+        return codec::utf8ToGbk(converted);
+
+    const Runs r = runsOf(utf8);
+    const std::vector<std::string> convertedRuns = convertEach(converter, r.runs);
+    const auto runIsGood = [&](std::size_t k) { return !convertedRuns.empty() && isGbkText(convertedRuns[k]); };
+
+    // Every character of the runs that need a closer look, converted alone.
+    std::vector<std::string_view> chars;
+    std::vector<std::size_t> firstCharOfRun(r.runs.size(), 0);
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        firstCharOfRun[k] = chars.size();
+        if (!runIsGood(k))
+            for (std::string_view c : charactersOf(r.runs[k]))
+                chars.push_back(c);
+    }
+    const std::vector<std::string> alone = convertEach(converter, chars);
+    const auto charIsGood = [&](std::size_t c) { return !alone.empty() && isGbkText(alone[c]); };
+
+    // The stretches of good characters inside those runs, as phrases.
+    std::vector<std::string_view> stretches;
+    std::vector<std::size_t> stretchAt(chars.size(), SIZE_MAX); // first character -> its stretch
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        if (runIsGood(k))
+            continue;
+        const std::size_t end = k + 1 < r.runs.size() ? firstCharOfRun[k + 1] : chars.size();
+        for (std::size_t c = firstCharOfRun[k]; c < end; ++c) {
+            if (!charIsGood(c))
+                continue;
+            if (c > firstCharOfRun[k] && charIsGood(c - 1)) {
+                stretches.back() = std::string_view(stretches.back().data(), stretches.back().size() + chars[c].size());
+            } else {
+                stretchAt[c] = stretches.size();
+                stretches.push_back(chars[c]);
+            }
+        }
+    }
+    const std::vector<std::string> phrases = convertEach(converter, stretches);
+
+    std::string out;
+    out.reserve(converted.size());
+    for (std::size_t k = 0; k < r.runs.size(); ++k) {
+        out.append(r.between[k]);
+        if (runIsGood(k)) {
+            out += convertedRuns[k];
+            continue;
+        }
+        const std::size_t end = k + 1 < r.runs.size() ? firstCharOfRun[k + 1] : chars.size();
+        for (std::size_t c = firstCharOfRun[k]; c < end;) {
+            if (!charIsGood(c)) {
+                out += chars[c++];
+                continue;
+            }
+            const std::size_t s = stretchAt[c];
+            std::size_t stop = c, bytes = 0;
+            while (bytes < stretches[s].size())
+                bytes += chars[stop++].size();
+            if (!phrases.empty() && isGbkText(phrases[s]))
+                out += phrases[s];
+            else
+                for (; c < stop; ++c)
+                    out += alone[c];
+            c = stop;
+        }
+    }
+    out.append(r.between.back());
+    return codec::utf8ToGbk(out);
+}
+
 const FormConverter& traditionalToTaiwan() {
     static const FormConverter c("t2tw.json");
     return c;
@@ -175,13 +321,9 @@ const CodePageTable& shiftJis() {
 
 } // namespace
 
-std::string ToTraditional(std::string_view gbk) {
-    return codec::utf8ToGbk(simplifiedToTraditional().convert(codec::gbkToUtf8(gbk)));
-}
+std::string ToTraditional(std::string_view gbk) { return convertWithinGbk(simplifiedToTraditional(), gbk); }
 
-std::string ToSimplified(std::string_view gbk) {
-    return codec::utf8ToGbk(traditionalToSimplified().convert(codec::gbkToUtf8(gbk)));
-}
+std::string ToSimplified(std::string_view gbk) { return convertWithinGbk(traditionalToSimplified(), gbk); }
 
 std::string ToBig5(std::string_view gbk) {
     return big5().encode(simplifiedToTraditional().convert(codec::gbkToUtf8(gbk)));

@@ -73,7 +73,7 @@ aquine::Result<> removeFile(const std::filesystem::path& file) {
 }
 
 std::optional<UserDefault> remembered(const UserFolders& folders) {
-    const auto text = aquine::readFileBytes(memoryFile(folders));
+    const auto text = aquine::readFileBytes(memoryFile(folders), aquine::kSettingsFileLimit);
     return text ? parseRemembered(*text) : std::nullopt;
 }
 
@@ -102,7 +102,7 @@ aquine::Result<> associateTxt(const UserFolders& folders, const std::filesystem:
     if (!reported)
         return aquine::fail(reported.reason());
 
-    const auto list = aquine::readFileBytes(listFile(folders));
+    const auto list = aquine::readFileBytes(listFile(folders), aquine::kSettingsFileLimit);
     const UserDefault current =
         readUserDefault(list ? std::optional<std::string_view>(*list) : std::nullopt, kPlainText);
     if (const auto before = defaultToRemember(current, remembered(folders), kTxtEntryName)) {
@@ -121,7 +121,7 @@ aquine::Result<> associateTxt(const UserFolders& folders, const std::filesystem:
 aquine::Result<> removeTxtAssociation(const UserFolders& folders) {
     // With nothing remembered, taking our line away is all that can be undone.
     const UserDefault before = remembered(folders).value_or(UserDefault{UserDefault::Kind::NoLine, {}});
-    if (const auto list = aquine::readFileBytes(listFile(folders))) {
+    if (const auto list = aquine::readFileBytes(listFile(folders), aquine::kSettingsFileLimit)) {
         const Restoration restoration = restoreUserDefault(*list, kPlainText, kTxtEntryName, before);
         // A restoration that fails keeps what is remembered, so choosing 取消关联 again can finish it.
         if (restoration.action == Restoration::Action::Write) {

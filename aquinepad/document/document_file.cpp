@@ -5,9 +5,7 @@
 #include "common/gbk_codec.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace aquinepad {
@@ -16,36 +14,25 @@ namespace {
 
 constexpr std::size_t kPieceSize = 4 << 20;
 
-struct FileCloser {
-    int fd;
-    ~FileCloser() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 } // namespace
 
 aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor& text) {
     const auto failed = [&](int error) { return aquine::fail(aquine::fileFailureReason("无法读取", file, error)); };
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return failed(errno);
-    FileCloser closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return failed(errno);
-    if (S_ISDIR(st.st_mode))
-        return failed(EISDIR);
-    if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    const std::uint64_t limit = aquine::documentSizeLimit();
+    auto opened = aquine::ReadableFile::open(file, limit);
+    if (!opened)
+        return aquine::fail(opened.reason());
+    const int fd = opened->fd();
+    if (opened->size() > 0) {
         // Chinese text grows by half from GBK to UTF-8; ASCII does not grow.
-        const auto size = static_cast<std::size_t>(st.st_size);
+        const auto size = static_cast<std::size_t>(opened->size());
         text.reserveText(size + size / 2);
     }
 
     const auto buffer = std::make_unique<char[]>(kPieceSize);
     GbkStreamDecoder decoder;
     std::string utf8;
+    std::uint64_t read = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer.get(), kPieceSize);
         if (n < 0) {
@@ -55,6 +42,9 @@ aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor&
         }
         if (n == 0)
             break;
+        read += static_cast<std::uint64_t>(n);
+        if (read > limit)
+            return aquine::fail(aquine::tooLargeReason(file, limit));
         utf8.clear();
         decoder.feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)), utf8);
         if (!utf8.empty())
@@ -68,14 +58,7 @@ aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor&
 }
 
 aquine::Result<> writeDocumentFile(const std::filesystem::path& file, std::string_view utf8) {
-    std::filesystem::path target = file;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(file, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(file, ec);
-        if (!ec)
-            target = resolved;
-    }
-    return aquine::writeFileAtomically(target, aquine::codec::utf8ToGbk(utf8));
+    return aquine::writeFileAtomically(file, aquine::codec::utf8ToGbk(utf8));
 }
 
 } // namespace aquinepad

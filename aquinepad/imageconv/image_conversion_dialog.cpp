@@ -88,7 +88,7 @@ void ImageConversionDialog::openPicture() {
         return;
     m_source = chosen->path;
     // A file that cannot be read, or is no picture, leaves the preview empty.
-    const aquine::Result<std::string> bytes = aquine::readFileBytes(pathOf(m_source));
+    const aquine::Result<std::string> bytes = aquine::readFileBytes(pathOf(m_source), aquine::documentSizeLimit());
     const QImage picture = bytes ? decodePreview(*bytes, m_preview->size()) : QImage();
     m_preview->setPixmap(QPixmap::fromImage(picture));
     m_group->setTitle(m_source);

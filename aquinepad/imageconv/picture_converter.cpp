@@ -77,7 +77,7 @@ aquine::Result<std::string> encodePictureAs(std::string_view pictureBytes, Image
 
 aquine::Result<> convertPicture(const std::filesystem::path& source, const std::filesystem::path& destination,
                                 ImageFormat format) {
-    const aquine::Result<std::string> bytes = aquine::readFileBytes(source);
+    const aquine::Result<std::string> bytes = aquine::readFileBytes(source, aquine::documentSizeLimit());
     if (!bytes)
         return aquine::fail(bytes.reason());
     const aquine::Result<std::string> encoded = encodePictureAs(*bytes, format);

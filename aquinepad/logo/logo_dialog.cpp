@@ -5,6 +5,7 @@
 
 #include "aquinepad/logo/logo_tutorial_dialog.h"
 #include "aquinepad/logo/turtle_panel.h"
+#include "common/file_io.h"
 #include "common/numbers.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/prompter.h"
@@ -176,8 +177,10 @@ void LogoDialog::chooseBackground() {
     });
     if (!chosen)
         return;
-    QFile file(chosen->path);
-    m_panel->setBackgroundPicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    // Regular files only, within what memory allows: a FIFO or a device would never finish reading.
+    const auto bytes =
+        aquine::readFileBytes(QFile::encodeName(chosen->path).toStdString(), aquine::documentSizeLimit());
+    m_panel->setBackgroundPicture(bytes ? QByteArray::fromStdString(*bytes) : QByteArray());
     // The window asks nothing and shows no box, but a picture that silently fails to appear looks like
     // a button that does nothing: the message line says why.
     m_message->setText(m_panel->hasBackgroundPicture()

@@ -1,12 +1,13 @@
 // aquine-conv: converts GBK text from standard input with the text conversion service and writes the
 // result to standard output. Usage: aquine-conv --to traditional|simplified|big5|sjis
+#include "common/file_io.h"
 #include "common/text_convert.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -15,6 +16,26 @@ int usage() {
                "Reads GBK text on standard input and writes the converted text on standard output.\n",
                stderr);
     return 2;
+}
+
+// All of standard input, or why it cannot be read (a folder, a read error, more than memory allows).
+aquine::Result<std::string> readInput() {
+    const std::uint64_t limit = aquine::documentSizeLimit();
+    std::string input;
+    char buffer[64 << 10];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return aquine::fail(aquine::fileFailureReason("无法读取", "标准输入", errno));
+        }
+        if (n == 0)
+            return input;
+        if (input.size() + static_cast<std::size_t>(n) > limit)
+            return aquine::fail(aquine::tooLargeReason("标准输入", limit));
+        input.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 } // namespace
@@ -44,10 +65,15 @@ int main(int argc, char** argv) {
     else
         return usage();
 
-    std::ios::sync_with_stdio(false);
-    const std::string input(std::istreambuf_iterator<char>(std::cin), {});
-    const std::string output = convert(input);
-    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    const aquine::Result<std::string> input = readInput();
+    if (!input) {
+        std::fprintf(stderr, "aquine-conv: %s\n", input.reason().c_str());
+        return 1;
+    }
+    const std::string output = convert(*input);
+    if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "aquine-conv: %s\n", aquine::fileFailureReason("无法写入", "标准输出", errno).c_str());
+        return 1;
+    }
+    return 0;
 }

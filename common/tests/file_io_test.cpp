@@ -17,7 +17,7 @@ fs::path makeTempDir() {
 }
 
 std::string contents(const fs::path& file) {
-    const auto bytes = aquine::readFileBytes(file);
+    const auto bytes = aquine::readFileBytes(file, aquine::kSettingsFileLimit);
     return bytes ? *bytes : "<" + bytes.reason() + ">";
 }
 
@@ -40,10 +40,10 @@ TEST(FileIo, WritesExactBytesAndKeepsPermissions) {
 }
 
 TEST(FileIo, MissingFilesAndFoldersAreReported) {
-    const auto missing = aquine::readFileBytes("/nonexistent/aquine/file");
+    const auto missing = aquine::readFileBytes("/nonexistent/aquine/file", aquine::kSettingsFileLimit);
     EXPECT_FALSE(missing.ok());
     EXPECT_EQ(missing.reason(), "无法读取 /nonexistent/aquine/file：文件或文件夹不存在");
-    const auto folder = aquine::readFileBytes(fs::temp_directory_path());
+    const auto folder = aquine::readFileBytes(fs::temp_directory_path(), aquine::kSettingsFileLimit);
     EXPECT_FALSE(folder.ok());
     EXPECT_NE(folder.reason().find("这是一个文件夹"), std::string::npos) << folder.reason();
     const auto result = aquine::writeFileAtomically("/nonexistent/aquine/file", "x");
@@ -98,7 +98,26 @@ TEST(FileIo, PermissionsDecideAsForOpeningForWriting) {
 
 TEST(FileIo, ReadsFilesThatCannotSeek) {
     // /proc files report size 0 but have content.
-    const auto bytes = aquine::readFileBytes("/proc/self/stat");
+    const auto bytes = aquine::readFileBytes("/proc/self/stat", aquine::kSettingsFileLimit);
     ASSERT_TRUE(bytes.ok()) << bytes.reason();
     EXPECT_FALSE(bytes->empty());
+}
+
+// Reading whole files takes regular files only, up to a limit: a device would never end and a FIFO
+// without a writer would never answer.
+TEST(FileIo, ReadsOnlyRegularFilesUpToALimit) {
+    const auto device = aquine::readFileBytes("/dev/zero", aquine::kSettingsFileLimit);
+    EXPECT_NE(device.reason().find("这不是普通文件"), std::string::npos) << device.reason();
+
+    const fs::path dir = makeTempDir();
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const auto fifo = aquine::readFileBytes(dir / "pipe", aquine::kSettingsFileLimit);
+    EXPECT_NE(fifo.reason().find("这不是普通文件"), std::string::npos) << fifo.reason();
+
+    ASSERT_TRUE(aquine::writeFileAtomically(dir / "big", std::string(3 << 20, 'x')));
+    const auto big = aquine::readFileBytes(dir / "big", 2 << 20);
+    EXPECT_EQ(big.reason(), "无法读取 " + (dir / "big").string() + "：文件太大，最多能读取 2 MB");
+    EXPECT_EQ(aquine::readFileBytes(dir / "big", 3 << 20).value_or({}).size(), 3u << 20);
+    EXPECT_GT(aquine::documentSizeLimit(), 16u << 20);
+    fs::remove_all(dir);
 }

@@ -73,6 +73,30 @@ TEST(GbkCodec, AgreesWithTheGbkTableForEveryTwoByteCharacter) {
     EXPECT_GT(checked, 21000);
 }
 
+// Private-use characters users type (vertical forms, radicals of old fonts) that glibc's GB18030 has
+// no code for any more: they keep a GB18030 code of their own and come back, never as '?'.
+TEST(GbkCodec, PrivateUseCharactersKeepTheirCodes) {
+    const std::pair<char16_t, std::string> codes[] = {
+        {0xE78D, "\x84\x31\x82\x36"}, {0xE796, "\x84\x31\x83\x35"}, {0xE816, "\xFE\x51"},
+        {0xE81E, "\x82\x35\x90\x37"}, {0xE855, "\xFE\x91"},         {0xE864, "\x82\x35\x91\x34"},
+    };
+    for (const auto& [cp, bytes] : codes) {
+        EXPECT_EQ(utf16ToGbk(std::u16string(1, cp)), bytes) << std::hex << int(cp);
+        EXPECT_EQ(gbkToUtf16(bytes), std::u16string(1, cp)) << std::hex << int(cp);
+    }
+    // All 24, and every other private-use character of the BMP outside the raw-byte range.
+    for (char32_t cp = 0xE000; cp <= 0xF8FF; ++cp) {
+        if (cp >= kRawByteBase + 0x80 && cp <= kRawByteBase + 0xFF)
+            continue;
+        const std::string gbk = utf16ToGbk(std::u16string(1, static_cast<char16_t>(cp)));
+        ASSERT_NE(gbk, "?") << std::hex << int(cp);
+        ASSERT_EQ(gbkToUtf16(gbk), std::u16string(1, static_cast<char16_t>(cp))) << std::hex << int(cp);
+    }
+    // The two-byte codes those characters had in GBK stay the standard characters glibc reads there.
+    EXPECT_EQ(gbkToUtf16("\xA6\xD9"), u"\uFE10");
+    EXPECT_EQ(gbkToUtf16("\xFE\x59"), u"\u9FB4");
+}
+
 TEST(GbkCodec, LineBreaksAndNulPassUnchanged) {
     const std::string s("a\r\nb\nc\rd\0e\r\r\n\n", 13);
     EXPECT_EQ(gbkToUtf8(s), s);

@@ -61,6 +61,11 @@ TEST(GbkText, TrimDropsHalfAndFullWidthBlanks) {
     // A1 A1 that ends in the middle of characters is no full-width space: B0 A1 A1 is 啊 + lone A1.
     const std::string tricky = "\xB0\xA1\xA1";
     EXPECT_EQ(gbk::trim(tricky), tricky);
+    // Whether a trailing A1 A1 is a blank depends on every byte before it.
+    EXPECT_EQ(gbk::trim("x\xA1\xA1\xA1\xA1"), "x");
+    EXPECT_EQ(gbk::trim("\xB0\xA1\xA1\xA1\xA1\xA1 "), "\xB0\xA1");
+    EXPECT_EQ(gbk::trim("\xB0\xA1\xA1\xA1\xA1"), "\xB0\xA1\xA1\xA1\xA1"); // ends in a lone A1
+    EXPECT_EQ(gbk::trim(G("中") + "\x81\x30\xA1\xA1"), G("中") + "\x81\x30");
 }
 
 TEST(GbkText, SplitLinesAtCrLfOnly) {

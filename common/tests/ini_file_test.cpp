@@ -66,6 +66,16 @@ TEST(IniText, WritesChangeOnlyTheirLine) {
     EXPECT_EQ(ini::writeKeyToText("", G("配置信息"), "k", G("值")), "[" + G("配置信息") + "]\r\nk=" + G("值") + "\r\n");
 }
 
+// A value pasted with line breaks stays one entry: it can add no key and no section.
+TEST(IniFile, LineBreaksInNamesAndValuesAreDropped) {
+    const std::string text = "[A]\r\nx=1\r\n";
+    const std::string written = ini::writeKeyToText(text, "A", "x", "2\r\n[B]\r\ny=evil\nz=3\r");
+    EXPECT_EQ(written, "[A]\r\nx=2[B]y=evilz=3\r\n");
+    EXPECT_EQ(ini::readKeyFromText(written, "B", "y"), "");
+    EXPECT_EQ(ini::readKeyFromText(written, "A", "z"), "");
+    EXPECT_EQ(ini::writeKeyToText("", "S\r\n", "k\ney", "v"), "[S]\r\nkey=v\r\n");
+}
+
 TEST(IniFile, CreatesReadsAndRewritesOnDisk) {
     TempDir dir;
     const fs::path file = dir.path() / "配置.ini";
@@ -75,7 +85,7 @@ TEST(IniFile, CreatesReadsAndRewritesOnDisk) {
     ASSERT_TRUE(ini::writeKey(file, G("配置信息"), "TOP", "20"));
     EXPECT_EQ(ini::readKey(file, G("配置信息"), G("皮肤")), G("默认"));
     EXPECT_EQ(ini::readKey(file, G("配置信息"), "top"), "20");
-    EXPECT_EQ(aquine::readFileBytes(file).value_or("<unreadable>"),
+    EXPECT_EQ(aquine::readFileBytes(file, aquine::kSettingsFileLimit).value_or("<unreadable>"),
               "[" + G("配置信息") + "]\r\n" + G("皮肤") + "=" + G("默认") + "\r\nTOP=20\r\n");
     // No temporary files are left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
@@ -89,5 +99,5 @@ TEST(IniFile, FailedWriteIsReported) {
     const auto result = ini::writeKey(blocker / "a.ini", "A", "k", "2");
     EXPECT_FALSE(result);
     EXPECT_FALSE(result.reason().empty());
-    EXPECT_EQ(aquine::readFileBytes(blocker).value_or("<unreadable>"), "x");
+    EXPECT_EQ(aquine::readFileBytes(blocker, aquine::kSettingsFileLimit).value_or("<unreadable>"), "x");
 }

@@ -1,9 +1,11 @@
 // The text conversion service: character forms phrase by phrase, code pages byte for byte, and ASCII
 // untouched in every operation.
+#include "common/gbk_codec.h"
 #include "common/tests/gbk_literal.h"
 #include "common/text_convert.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 using namespace aquine;
 
@@ -59,4 +61,44 @@ TEST(TextConvert, CharactersWithoutCounterpart) {
                      "a"),
               "?a");
     EXPECT_EQ(ToShiftJis(G("丂中")), "?\x92\x86");
+}
+
+// The results are GBK text: every GBK character, converted alone both ways, gives GBK characters only;
+// one whose converted form GBK lacks (鑉 -> 𫓧 in simplified form) stays as it was.
+TEST(TextConvert, EveryGbkCharacterConvertsWithinGbk) {
+    std::string all;
+    int characters = 0, inGbkTable = 0;
+    iconv_t gbkTable = iconv_open("UTF-8", "GBK");
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const std::string bytes{char(lead), char(trail)};
+            const std::u16string u = codec::gbkToUtf16(bytes);
+            if (trail == 0x7F || u.size() != 1 || !codec::isGbkCharacter(u[0]) || (u[0] >= 0xE000 && u[0] <= 0xF8FF))
+                continue;
+            all += bytes + "\n";
+            ++characters;
+            char in[2] = {bytes[0], bytes[1]}, out[8];
+            char *ip = in, *op = out;
+            std::size_t il = 2, ol = sizeof out;
+            inGbkTable += iconv(gbkTable, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1);
+        }
+    }
+    iconv_close(gbkTable);
+    // Every character of the GBK table, and the hundred GB18030 adds in its two-byte range.
+    EXPECT_EQ(inGbkTable, 21791);
+    EXPECT_EQ(characters, 21891);
+    for (auto convert : {ToSimplified, ToTraditional}) {
+        const std::string converted = convert(all);
+        const std::u16string u = codec::gbkToUtf16(converted);
+        std::size_t lines = 0;
+        for (const char16_t c : u) {
+            lines += c == u'\n';
+            ASSERT_TRUE(c < 0x80 || codec::isGbkCharacter(c)) << std::hex << int(c);
+        }
+        EXPECT_EQ(lines, static_cast<std::size_t>(characters));
+    }
+    EXPECT_EQ(ToSimplified("\xE8\x59"), "\xE8\x59");
+    EXPECT_EQ(ToSimplified(G("頭髮") + "\xE8\x59" + G("發展")), G("头发") + "\xE8\x59" + G("发展"));
+    // Phrases still convert as phrases around a character that stays.
+    EXPECT_EQ(ToTraditional(G("头发😀发展")), G("頭髮😀發展"));
 }

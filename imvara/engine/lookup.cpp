@@ -34,7 +34,7 @@ void LookupText::setUserText(std::string_view userText) {
 }
 
 LookupText LoadLookupText(std::string_view codeTable, const std::filesystem::path& dir) {
-    const auto bytes = aquine::readFileBytes(aquine::systemFile(dir, kWordFileName));
+    const auto bytes = aquine::readFileBytes(aquine::systemFile(dir, kWordFileName), aquine::kSettingsFileLimit);
     return LookupText(codeTable, bytes ? std::string_view(*bytes) : std::string_view());
 }
 

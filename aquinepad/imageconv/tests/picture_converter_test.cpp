@@ -147,7 +147,7 @@ TEST_F(PictureConverterTest, FixedSettingsShowInTheFiles) {
     const auto from = source();
     const auto header = [&](const std::string& name, ImageFormat format) {
         EXPECT_TRUE(convertPicture(from, file(name), format).ok());
-        return aquine::readFileBytes(file(name)).value_or({}).substr(0, 2);
+        return aquine::readFileBytes(file(name), aquine::kSettingsFileLimit).value_or({}).substr(0, 2);
     };
     // Binary, not ASCII, PBM/PGM/PPM.
     EXPECT_EQ(header("b.pbm", ImageFormat::Pbm), "P4");
@@ -159,7 +159,8 @@ TEST_F(PictureConverterTest, FixedSettingsShowInTheFiles) {
     EXPECT_EQ(readBack(file("b.tif")).image.compressType(), MagickCore::NoCompression);
     // 24-bit colour: red, green and blue without an alpha channel.
     ASSERT_TRUE(convertPicture(from, file("b.png"), ImageFormat::Png).ok());
-    EXPECT_EQ(aquine::readFileBytes(file("b.png")).value_or({})[25], 2) << "PNG colour type RGB";
+    EXPECT_EQ(aquine::readFileBytes(file("b.png"), aquine::kSettingsFileLimit).value_or({})[25], 2)
+        << "PNG colour type RGB";
 }
 
 TEST_F(PictureConverterTest, TransparencyBecomesWhite) {
@@ -198,7 +199,7 @@ TEST_F(PictureConverterTest, FailuresSayWhyAndLeaveTheDestinationAlone) {
     done = convertPicture(file("notes.png"), kept, ImageFormat::Jpeg);
     ASSERT_FALSE(done.ok());
     EXPECT_NE(done.reason().find("不是能识别的图片"), std::string::npos) << done.reason();
-    EXPECT_EQ(aquine::readFileBytes(kept).value_or({}), "old");
+    EXPECT_EQ(aquine::readFileBytes(kept, aquine::kSettingsFileLimit).value_or({}), "old");
 
     done = convertPicture(source(), file("no-such-folder/a.png"), ImageFormat::Png);
     ASSERT_FALSE(done.ok());
@@ -211,7 +212,8 @@ TEST_F(PictureConverterTest, PreviewFitsItsBoxWithTheAspectRatioKept) {
     EXPECT_EQ(decodePreview(referencePng(), QSize(400, 200)).size(), QSize(kWidth, kHeight)) << "never enlarged";
     // Formats Qt cannot read come through the image library.
     ASSERT_TRUE(convertPicture(source(), file("p.pcx"), ImageFormat::Pcx).ok());
-    const QImage pcx = decodePreview(aquine::readFileBytes(file("p.pcx")).value_or({}), QSize(16, 16));
+    const QImage pcx =
+        decodePreview(aquine::readFileBytes(file("p.pcx"), aquine::kSettingsFileLimit).value_or({}), QSize(16, 16));
     EXPECT_EQ(pcx.size(), QSize(16, 12));
     EXPECT_GE(qGray(pcx.pixel(15, 11)), 250) << "the white corner";
     EXPECT_TRUE(decodePreview("这不是图片", QSize(16, 16)).isNull());

@@ -13,6 +13,7 @@
 #include "imvara/engine/lookup.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -130,7 +131,13 @@ int main(int argc, char** argv) {
     // Without --word-bin, the user words beside the program, as the input method itself reads them.
     std::optional<LookupText> lookup;
     if (wordBin) {
-        const auto bytes = aquine::readFileBytes(*wordBin);
+        // An absent file is no user words, as for the input method; anything else unreadable is said.
+        const auto bytes = aquine::readFileBytes(*wordBin, aquine::kSettingsFileLimit);
+        std::error_code ec;
+        if (!bytes && std::filesystem::exists(*wordBin, ec)) {
+            std::fprintf(stderr, "imvara-lookup: %s\n", bytes.reason().c_str());
+            return 1;
+        }
         lookup.emplace(CodeTable(), bytes ? std::string_view(*bytes) : std::string_view());
     } else {
         lookup.emplace(LoadLookupText(CodeTable(), aquine::programDirectory()));

@@ -20,7 +20,14 @@ last=$("$tool" pages hang --pages 50 --word-bin "$tmp/word.bin" | tail -n1)
 [[ $last == *".我的行 " ]] || fail "user word not last: '$last'"
 [[ $("$tool" reverse 我的行 --word-bin "$tmp/word.bin") == hang ]] || fail "reverse of a user word"
 
+# A device or a FIFO given as word.bin is refused at once with a reason, never read without end.
+mkfifo "$tmp/fifo"
+for special in /dev/zero "$tmp/fifo"; do
+    if err=$(timeout 10 "$tool" pages hang --word-bin "$special" 2>&1 >/dev/null); then fail "$special accepted"; fi
+    [[ $err == *这不是普通文件* ]] || fail "$special: '$err'"
+done
+
 "$tool" stats | grep -q '^lines: ' || fail "stats"
 if "$tool" pages ABC 2>/dev/null; then fail "uppercase composition accepted"; fi
 if "$tool" 2>/dev/null; then fail "no command accepted"; fi
-echo "imvara-lookup: 8 passed, 0 failed"
+echo "imvara-lookup: 10 passed, 0 failed"

@@ -22,7 +22,9 @@ protected:
     }
     ~UserWordsTest() override { fs::remove_all(dir); }
 
-    std::string fileBytes() const { return aquine::readFileBytes(dir / "word.bin").value_or("<absent>"); }
+    std::string fileBytes() const {
+        return aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value_or("<absent>");
+    }
 
     fs::path dir;
     LookupText lookup{"\r\nhang " + G("航") + "\r\n", ""};

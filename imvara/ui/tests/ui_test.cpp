@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(prompter.calls().last().title, QStringLiteral("添加:"));
         QCOMPARE(prompter.calls().last().text,
                  QStringLiteral("请输入添加字的编码:\r\n\r\n格式:编码 + 空格 + 文字,例:hang 行"));
-        QCOMPARE(aquine::readFileBytes(dir / "word.bin").value(), "\r\nhang " + G("行"));
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(), "\r\nhang " + G("行"));
         QCOMPARE(ReverseLookup(m_lookup->text(), G("行")), "hang\r\nxing\r\nhang");
 
         prompter.answerInput(true, QStringLiteral("   ")).answerMessage(Prompter::Button::Ok);
@@ -139,10 +139,11 @@ private slots:
         prompter.answerInput(true, QStringLiteral("hangye 行业"));
         window.modifyEntry();
         QCOMPARE(prompter.calls().last().initialText, QStringLiteral("hang 行"));
-        QCOMPARE(aquine::readFileBytes(dir / "word.bin").value(), "\r\nhangye " + G("行业"));
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(),
+                 "\r\nhangye " + G("行业"));
         window.list()->setCurrentRow(0);
         window.deleteEntry();
-        QCOMPARE(aquine::readFileBytes(dir / "word.bin").value(), "");
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(), "");
         QCOMPARE(window.list()->count(), 0);
     }
 
