@@ -21,8 +21,9 @@ mkdir -p "$home"
 chown nobody: "$home"
 listing_before=$(cd "$prefix" && find . | sort)
 
+# Run in the background only: it becomes the program, so its pid is the one to stop.
 as_user() {
-    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    exec setpriv --reuid=nobody --regid=nogroup --clear-groups \
         env HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_RUNTIME_DIR= "$@"
 }
 start_notepad() {
