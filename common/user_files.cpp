@@ -65,4 +65,14 @@ fs::path userFile(const fs::path& programDir, std::string_view backslashName, Us
     return own;
 }
 
+fs::path writableFolder(const fs::path& programDir, const UserEnvironment& env, const WritableCheck& writable) {
+    if (writable(programDir))
+        return programDir;
+    const fs::path folder = userFolder(UserFolder::Data, env);
+    std::error_code ec;
+    if (folder.empty() || (fs::create_directories(folder, ec), !fs::is_directory(folder, ec)))
+        return programDir;
+    return folder;
+}
+
 } // namespace aquine

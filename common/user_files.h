@@ -39,4 +39,11 @@ std::filesystem::path userFile(const std::filesystem::path& programDir, std::str
                                const UserEnvironment& env = UserEnvironment::fromProcess(),
                                const WritableCheck& writable = folderWritable);
 
+// The folder for other files written for the user (a downloaded update package): the program's own
+// folder while it is writable, else the user's data folder, made if needed (the program's folder
+// when there is none, so that the failed write can be reported).
+std::filesystem::path writableFolder(const std::filesystem::path& programDir,
+                                     const UserEnvironment& env = UserEnvironment::fromProcess(),
+                                     const WritableCheck& writable = folderWritable);
+
 } // namespace aquine

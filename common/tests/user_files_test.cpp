@@ -72,6 +72,14 @@ TEST(UserFiles, InstalledCopyStartsFromTheShippedFileThenKeepsTheUsersOwn) {
     EXPECT_FALSE(fs::exists(words));
 }
 
+TEST(UserFiles, OtherWritesGoToTheUsersDataFolderWhenTheProgramsIsReadOnly) {
+    Folders f;
+    EXPECT_EQ(aquine::writableFolder(f.program, f.env(), always), f.program);
+    EXPECT_EQ(aquine::writableFolder(f.program, f.env(), never), f.home / ".local/share/aquine");
+    EXPECT_TRUE(fs::is_directory(f.home / ".local/share/aquine"));
+    EXPECT_EQ(aquine::writableFolder(f.program, UserEnvironment{}, never), f.program);
+}
+
 TEST(UserFiles, XdgFoldersWhenSetAndAbsolute) {
     Folders f;
     const UserEnvironment xdg{f.home.native(), (f.root / "cfg").native(), (f.root / "data").native()};
