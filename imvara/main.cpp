@@ -3,6 +3,7 @@
 #include "common/program_dir.h"
 #include "common/qt/app_setup.h"
 #include "common/qt/qt_prompter.h"
+#include "common/user_files.h"
 #include "imvara/engine/code_table.h"
 #include "imvara/engine/session.h"
 #include "imvara/ui/bar_window.h"
@@ -26,15 +27,18 @@ int main(int argc, char** argv) {
     const std::unique_ptr<imvara::X11Keyboard> keyboard = std::move(*opening.keyboard);
 
     const std::filesystem::path dir = aquine::programDirectory();
+    // The user's words: beside the program, or in the user's data folder for an installed copy.
+    const std::filesystem::path wordDir =
+        aquine::userFile(dir, imvara::kWordFileName, aquine::UserFolder::Data).parent_path();
     imvara::LookupText lookup(imvara::CodeTable(), "");
     const imvara::QtTextMeasure measure(imvara::barFont());
     imvara::Session session(*keyboard, measure, lookup);
     aquine::QtPrompter prompter;
-    imvara::BarWindow bar(session, lookup, dir, prompter);
+    imvara::BarWindow bar(session, lookup, wordDir, prompter);
 
     // Start-up order: place the bar, build the lookup text, claim the keys.
     bar.placeOn(QApplication::primaryScreen()->geometry());
-    lookup = imvara::LoadLookupText(imvara::CodeTable(), dir);
+    lookup = imvara::LoadLookupText(imvara::CodeTable(), wordDir);
     session.start();
 
     session.setBarView(&bar);

@@ -4,7 +4,7 @@
 #include "common/gbk_codec.h"
 #include "common/ini_file.h"
 #include "common/numbers.h"
-#include "common/program_dir.h"
+#include "common/user_files.h"
 
 #include <array>
 #include <cerrno>
@@ -38,7 +38,7 @@ const std::string& settingName(SettingKey key) {
 }
 
 Settings Settings::inProgramDirectory(const std::filesystem::path& dir) {
-    return Settings(aquine::systemFile(dir, "\\配置.ini"));
+    return Settings(aquine::userFile(dir, "\\配置.ini", aquine::UserFolder::Config));
 }
 
 std::string Settings::read(SettingKey key) const {

@@ -1,5 +1,5 @@
-// The notepad's settings: section "配置信息" of "\配置.ini" beside the program. Every key the notepad
-// uses is one row of the table below; values are GBK texts, absent ones read as empty text.
+// The notepad's settings: section "配置信息" of "\配置.ini" beside the program (or the user's copy). Every key the
+// notepad uses is one row of the table below; values are GBK texts, absent ones read as empty text.
 #pragma once
 
 #include "common/file_io.h"
@@ -73,7 +73,8 @@ const std::string& settingName(SettingKey key);
 class Settings {
 public:
     explicit Settings(std::filesystem::path file) : m_file(std::move(file)) {}
-    // The configuration file of the program in this folder.
+    // The configuration file of the program in this folder: beside it, or the user's own copy where
+    // the folder is not writable (common/user_files.h).
     static Settings inProgramDirectory(const std::filesystem::path& dir);
 
     const std::filesystem::path& file() const { return m_file; }

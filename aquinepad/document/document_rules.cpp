@@ -52,4 +52,28 @@ Rect startupWindowGeometry(std::string_view left, std::string_view top, std::str
     return r;
 }
 
+Rect fitOnScreen(const Rect& stored, const Rect& available, const FrameMargins& frame) {
+    // 64-bit throughout: the stored values may be anything an int holds.
+    using I = std::int64_t;
+    const I frameWidth = I(frame.left) + frame.right;
+    const I frameHeight = I(frame.top) + frame.bottom;
+    const I areaWidth = std::max<I>(available.width, 1);
+    const I areaHeight = std::max<I>(available.height, 1);
+    const I width = std::clamp<I>(stored.width, 1, std::max<I>(areaWidth - frameWidth, 1));
+    const I height = std::clamp<I>(stored.height, 1, std::max<I>(areaHeight - frameHeight, 1));
+
+    const I outerWidth = width + frameWidth;
+    const I visible = std::min<I>(outerWidth, std::max<I>(outerWidth / 2, 200));
+    const I areaLeft = available.left;
+    // A window made smaller than stored was meant to be large: it fills the area from its corner.
+    const I left = width < stored.width
+                       ? areaLeft
+                       : std::clamp<I>(stored.left, areaLeft - (outerWidth - visible), areaLeft + areaWidth - visible);
+    const I areaTop = available.top;
+    const I titleBar = std::min<I>(std::max<I>(frame.top, 40), areaHeight);
+    const I top =
+        height < stored.height ? areaTop : std::clamp<I>(stored.top, areaTop, areaTop + areaHeight - titleBar);
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height)};
+}
+
 } // namespace aquinepad

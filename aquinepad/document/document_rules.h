@@ -42,4 +42,19 @@ Rect startupWindowGeometry(std::string_view left, std::string_view top, std::str
                            std::string_view height);
 inline constexpr Rect kDesignWindowGeometry{50, 50, 794, 452};
 
+// What the window manager adds around the client area; top is the title bar.
+struct FrameMargins {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The stored place made usable on a screen whose free area is `available` (a window is placed by its
+// frame's top-left corner and sized by its client area): the frame fits in the area, the title bar's
+// top is inside it, and at least half of the frame's width (200 px or all of it, if more) stays over
+// it, so the title bar can always be grabbed. Sizes are only made smaller; a window made smaller sits
+// in the area's corner, any other is only moved as far as needed.
+Rect fitOnScreen(const Rect& stored, const Rect& available, const FrameMargins& frame);
+
 } // namespace aquinepad

@@ -3,12 +3,19 @@
 
 #include "aquinepad/document/document_file.h"
 #include "aquinepad/document/document_rules.h"
-#include "common/program_dir.h"
-#include "common/qt/gbk_qt.h"
+#include "common/file_names.h"
+#include "common/gbk_codec.h"
 
 namespace aquinepad {
 
 using aquine::Prompter;
+
+namespace {
+
+// A file name as the caption and the status bar show it (GBK, like every text the window is given).
+std::string shown(const std::string& native) { return aquine::codec::utf8ToGbk(aquine::displayFileName(native)); }
+
+} // namespace
 
 QString documentFilter() {
     return QStringLiteral(
@@ -25,7 +32,7 @@ Prompter::FileRequest DocumentSession::fileRequest(const QString& title) const {
     request.title = title;
     request.filter = documentFilter();
     request.defaultSuffix = QStringLiteral("txt");
-    request.initialName = aquine::qFromGbk(m_path.empty() ? m_startupFile : m_path);
+    request.initialName = QString::fromStdString(aquine::displayFileName(m_path.empty() ? m_startupFile : m_path));
     return request;
 }
 
@@ -41,9 +48,11 @@ Pending DocumentSession::AskSaveChanges() {
     return Pending::GoAhead;
 }
 
-void DocumentSession::reportFailure(const QString& message, const std::string& reason) {
+void DocumentSession::reportFailure(const QString& message, const std::string& reason, const std::string& file) {
     // The reason (which file, and why) goes on a line of its own under the notepad's own words.
-    const QString text = reason.empty() ? message : message + QLatin1Char('\n') + QString::fromStdString(reason);
+    const QString text =
+        reason.empty() ? message
+                       : message + QLatin1Char('\n') + QString::fromStdString(aquine::readableReason(reason, file));
     m_prompter.message(text, QStringLiteral("错误"), Prompter::Icon::Error, Prompter::Buttons::Ok);
 }
 
@@ -53,20 +62,20 @@ aquine::SaveOutcome DocumentSession::SaveDocument(const std::string& path, bool 
         const auto chosen = m_prompter.saveFile(fileRequest(QStringLiteral("请输入欲保存到的文本文件名：")));
         if (!chosen)
             return aquine::SaveOutcome::Cancelled;
-        target = withDefaultExtension(aquine::gbkFromQ(chosen->path));
+        target = withDefaultExtension(aquine::nativePath(*chosen));
     }
-    if (const auto written = writeDocumentFile(aquine::pathFromGbk(target), m_text.textView()); !written) {
-        reportFailure(QStringLiteral("保存文件失败！"), written.reason());
+    if (const auto written = writeDocumentFile(target, m_text.textView()); !written) {
+        reportFailure(QStringLiteral("保存文件失败！"), written.reason(), target);
         return aquine::SaveOutcome::Failed;
     }
     m_path = target;
-    m_view.showCaption(savedCaption(target));
+    m_view.showCaption(savedCaption(shown(target)));
     SetModified(false);
     return aquine::SaveOutcome::Saved;
 }
 
 aquine::Result<> DocumentSession::load(const std::string& path) {
-    auto read = readDocumentFile(aquine::pathFromGbk(path), m_text);
+    auto read = readDocumentFile(path, m_text);
     if (read)
         m_text.finishLoading();
     else
@@ -80,13 +89,13 @@ aquine::Result<> DocumentSession::OpenDocument(const std::string& path) {
     m_path.clear();
     auto loaded = load(path);
     if (!loaded) {
-        reportFailure(QStringLiteral("打开文件失败！"), loaded.reason());
+        reportFailure(QStringLiteral("打开文件失败！"), loaded.reason(), path);
         m_view.showCaption(failedOpenCaption());
         return loaded;
     }
     SetModified(false);
     m_path = path;
-    m_view.showCaption(openedCaption(path));
+    m_view.showCaption(openedCaption(shown(path)));
     return loaded;
 }
 
@@ -106,10 +115,10 @@ void DocumentSession::openChosenFile() {
     const auto chosen = m_prompter.openFile(fileRequest(QStringLiteral("请选择欲打开的文本文件名：")));
     if (!chosen)
         return;
-    const std::string path = aquine::gbkFromQ(chosen->path);
+    const std::string path = aquine::nativePath(*chosen);
     m_startupFile.clear();
     if (OpenDocument(path))
-        m_view.showStatusPath(pathStatusText(path));
+        m_view.showStatusPath(pathStatusText(shown(path)));
 }
 
 void DocumentSession::saveCurrent() { (void)SaveDocument({}, false); }
@@ -118,15 +127,17 @@ void DocumentSession::saveAsChosenFile() {
     const auto chosen = m_prompter.saveFile(fileRequest(QStringLiteral("请输入欲另存到的文本文件名：")));
     if (!chosen)
         return;
-    const std::string path = withDefaultExtension(aquine::gbkFromQ(chosen->path));
+    const std::string path = withDefaultExtension(aquine::nativePath(*chosen));
     // The status bar names the file the document is now in, so it moves only when the save happened.
     if (SaveDocument(path, true) == aquine::SaveOutcome::Saved)
-        m_view.showStatusPath(pathStatusText(path));
+        m_view.showStatusPath(pathStatusText(shown(path)));
 }
 
 void DocumentSession::loadStartupFile(const std::string& path) {
-    // An unreadable file adds nothing and says nothing; the document stays untitled either way.
-    (void)load(path);
+    // The document stays untitled either way; a file that cannot be read is said so, as from the
+    // open dialog, rather than looking like an empty file that a save would then replace.
+    if (auto loaded = load(path); !loaded)
+        reportFailure(QStringLiteral("打开文件失败！"), loaded.reason(), path);
     SetModified(false);
     m_startupFile = path;
 }

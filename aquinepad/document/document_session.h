@@ -30,6 +30,8 @@ class DocumentSession {
 public:
     DocumentSession(TextEditor& text, DocumentView& view, aquine::Prompter& prompter);
 
+    // The file's name as the file system holds it (bytes, not necessarily UTF-8 or GBK); only captions
+    // and messages decode it.
     const std::string& DocumentPath() const { return m_path; }
 
     bool IsModified() const { return m_text.isModified(); }
@@ -52,13 +54,14 @@ public:
     // "退出" and the window's close request: true when the window may go.
     bool mayClose() { return AskSaveChanges() == Pending::GoAhead; }
 
-    // Start-up: the text of the file named on the command line joins the untitled document.
+    // Start-up: the text of the file named on the command line (absolute, as the file system's bytes)
+    // joins the untitled document.
     void loadStartupFile(const std::string& path);
 
 private:
     aquine::Prompter::FileRequest fileRequest(const QString& title) const;
     aquine::Result<> load(const std::string& path);
-    void reportFailure(const QString& message, const std::string& reason);
+    void reportFailure(const QString& message, const std::string& reason, const std::string& file);
 
     TextEditor& m_text;
     DocumentView& m_view;

@@ -5,6 +5,7 @@
 #include "aquinepad/imageconv/image_format_rule.h"
 #include "aquinepad/imageconv/picture_converter.h"
 #include "common/file_io.h"
+#include "common/file_names.h"
 #include "common/qt/prompter.h"
 
 #include <QApplication>
@@ -25,7 +26,8 @@ const QString kSaveFilter = QStringLiteral("JPG(*.jpg)|*.jpg|BMP(*.bmp)|*.bmp|TI
                                            "PPM(*.ppm)|*.ppm|PGM(*.pgm)|*.pgm|PBM(*.pbm)|*.pbm|PCX(*.pcx)|*.pcx|"
                                            "PIC(*.pic)|*.pic|SGI(*.sgi)|*.sgi");
 
-std::filesystem::path pathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
+// A chosen file's name as people read it (its bytes need not be UTF-8).
+QString shownName(const std::string& native) { return QString::fromStdString(aquine::displayFileName(native)); }
 
 } // namespace
 
@@ -86,9 +88,10 @@ void ImageConversionDialog::openPicture() {
     const auto chosen = m_prompter.openFile({.title = QStringLiteral("打开图片")});
     if (!chosen)
         return;
-    m_source = chosen->path;
+    m_sourceFile = aquine::nativePath(*chosen);
+    m_source = shownName(m_sourceFile);
     // A file that cannot be read, or is no picture, leaves the preview empty.
-    const aquine::Result<std::string> bytes = aquine::readFileBytes(pathOf(m_source), aquine::documentSizeLimit());
+    const aquine::Result<std::string> bytes = aquine::readFileBytes(m_sourceFile, aquine::documentSizeLimit());
     const QImage picture = bytes ? decodePreview(*bytes, m_preview->size()) : QImage();
     m_preview->setPixmap(QPixmap::fromImage(picture));
     m_group->setTitle(m_source);
@@ -102,16 +105,19 @@ void ImageConversionDialog::startConversion() {
     const auto chosen = m_prompter.saveFile({.title = QStringLiteral("保存转换后的文件"), .filter = kSaveFilter});
     if (!chosen)
         return;
-    const std::optional<ImageFormat> format = formatForDestination(QFile::encodeName(chosen->path).toStdString());
+    const std::string destination = aquine::nativePath(*chosen);
+    const std::optional<ImageFormat> format = formatForDestination(destination);
     if (!format) {
         showFailure(
             QStringLiteral("无法转换：文件名“%1”的扩展名不是可以转换的格式。\n请以下列扩展名之一结尾（小写）：%2")
-                .arg(chosen->path, QString::fromStdString(extensionList())));
+                .arg(shownName(destination), QString::fromStdString(extensionList())));
         return;
     }
-    m_destination = chosen->path;
+    m_destinationFile = destination;
+    m_destination = shownName(destination);
     m_outcome = std::make_shared<aquine::Result<>>();
-    m_worker = QThread::create([outcome = m_outcome, source = pathOf(m_source), destination = pathOf(m_destination),
+    m_worker = QThread::create([outcome = m_outcome, source = std::filesystem::path(m_sourceFile),
+                                destination = std::filesystem::path(m_destinationFile),
                                 format = *format] { *outcome = convertPicture(source, destination, format); });
     m_worker->setParent(this);
     connect(m_worker, &QThread::finished, this, &ImageConversionDialog::finishConversion);

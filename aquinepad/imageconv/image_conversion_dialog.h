@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QImage>
 #include <memory>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -58,8 +59,10 @@ private:
     QLabel* m_busyText;
     QProgressBar* m_progress;
 
-    QString m_source;
-    QString m_destination;
+    QString m_source;              // as shown
+    QString m_destination;         // as shown
+    std::string m_sourceFile;      // the file system's bytes
+    std::string m_destinationFile; // the file system's bytes
     QThread* m_worker = nullptr;
     // Filled by the worker, read on the window thread once the worker has finished.
     std::shared_ptr<aquine::Result<>> m_outcome;

@@ -6,6 +6,7 @@
 #include "aquinepad/logo/logo_tutorial_dialog.h"
 #include "aquinepad/logo/turtle_panel.h"
 #include "common/file_io.h"
+#include "common/file_names.h"
 #include "common/numbers.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/prompter.h"
@@ -178,14 +179,14 @@ void LogoDialog::chooseBackground() {
     if (!chosen)
         return;
     // Regular files only, within what memory allows: a FIFO or a device would never finish reading.
-    const auto bytes =
-        aquine::readFileBytes(QFile::encodeName(chosen->path).toStdString(), aquine::documentSizeLimit());
+    const auto bytes = aquine::readFileBytes(aquine::nativePath(*chosen), aquine::documentSizeLimit());
     m_panel->setBackgroundPicture(bytes ? QByteArray::fromStdString(*bytes) : QByteArray());
     // The window asks nothing and shows no box, but a picture that silently fails to appear looks like
     // a button that does nothing: the message line says why.
     m_message->setText(m_panel->hasBackgroundPicture()
                            ? QString()
-                           : QStringLiteral("无法读取图片文件“%1”，没有设置背景图片").arg(chosen->path));
+                           : QStringLiteral("无法读取图片文件“%1”，没有设置背景图片")
+                                 .arg(QString::fromStdString(aquine::displayFileName(aquine::nativePath(*chosen)))));
 }
 
 // The run is bounded by the interpreter's step and depth limits, so the window is never lost for long;

@@ -6,7 +6,7 @@
 #include "aquinepad/print/text_printer.h"
 #include "aquinepad/window/command_table.h"
 #include "aquinepad/window/notepad_context.h"
-#include "common/qt/gbk_qt.h"
+#include "common/file_names.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -19,7 +19,7 @@ namespace {
 QString jobNameFor(const DocumentSession& document) {
     if (document.DocumentPath().empty())
         return QStringLiteral("无标题");
-    return QFileInfo(aquine::qFromGbk(document.DocumentPath())).fileName();
+    return QFileInfo(QString::fromStdString(aquine::displayFileName(document.DocumentPath()))).fileName();
 }
 
 } // namespace

@@ -41,6 +41,8 @@ inline void artefact(const QImage& picture, const QString& name) {
         picture.save(dir + QLatin1Char('/') + name);
 }
 
+inline std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
 inline QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 struct Notepad {
@@ -56,7 +58,8 @@ struct Notepad {
     explicit Notepad(UpdateChecker* checker) : m_updates(checker) { open(); }
 
     QString file(const QString& name) const { return docs.filePath(name); }
-    std::string gbkPath(const QString& name) const { return aquine::gbkFromQ(file(name)); }
+    // The file's name as the file system holds it, as the notepad keeps it.
+    std::string nativePath(const QString& name) const { return native(file(name)); }
     QString caption() const { return window->windowTitle(); }
     QString statusPath() const {
         const auto labels = window->statusBar()->findChildren<QLabel*>();

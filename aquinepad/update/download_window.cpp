@@ -6,8 +6,10 @@
 #include "aquinepad/update/update_rules.h"
 #include "aquinepad/window/notepad_context.h"
 #include "common/file_io.h"
+#include "common/file_names.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/server_address.h"
+#include "common/user_files.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -184,7 +186,9 @@ void DownloadWindow::downloaded(const QByteArray& package, const QString& failur
         m_context.prompter.message(QStringLiteral("您并未选择要保存的文件文件名！将保存在本程序的安装目录：") + folder,
                                    QStringLiteral("错误"), Prompter::Icon::Warning, Prompter::Buttons::Ok);
     }
-    if (!writePackage(chosen ? chosen->path : defaultPath, package)) {
+    const std::string target =
+        chosen ? aquine::nativePath(*chosen) : (aquine::writableFolder(m_context.programDir) / "更新包.zip").native();
+    if (!writePackage(target, package)) {
         backToReady();
         emit stepEnded();
         return;
@@ -199,16 +203,16 @@ void DownloadWindow::downloaded(const QByteArray& package, const QString& failur
         endProgramNormally();
 }
 
-bool DownloadWindow::writePackage(const QString& path, const QByteArray& package) {
+bool DownloadWindow::writePackage(const std::string& path, const QByteArray& package) {
     m_downloadButton->clearProgress();
     m_downloadButton->setText(QStringLiteral("正在写到文件，请稍后..."));
     m_downloadButton->repaint();
-    const auto written = aquine::writeFileAtomically(std::filesystem::path(QFile::encodeName(path).toStdString()),
-                                                     std::string_view(package.constData(), package.size()));
+    const auto written = aquine::writeFileAtomically(path, std::string_view(package.constData(), package.size()));
     if (written)
         return true;
-    m_context.prompter.message(QStringLiteral("写出更新包失败：") + path + QLatin1Char('\n') +
-                                   QString::fromStdString(written.reason()),
+    m_context.prompter.message(QStringLiteral("写出更新包失败：") +
+                                   QString::fromStdString(aquine::displayFileName(path)) + QLatin1Char('\n') +
+                                   QString::fromStdString(aquine::readableReason(written.reason(), path)),
                                QStringLiteral("错误"), Prompter::Icon::Error, Prompter::Buttons::Ok);
     return false;
 }
@@ -227,8 +231,9 @@ void DownloadWindow::endProgramNormally() {
 }
 
 QString DownloadWindow::programFolder() const {
-    QString folder =
-        QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(m_context.programDir.string())));
+    // An installed copy the user cannot write in offers the user's data folder instead.
+    QString folder = QDir::toNativeSeparators(
+        QString::fromStdString(aquine::displayFileName(aquine::writableFolder(m_context.programDir).native())));
     while (folder.size() > 1 && folder.endsWith(QDir::separator()))
         folder.chop(1);
     return folder;

@@ -59,7 +59,7 @@ private:
     void download();
     void downloaded(const QByteArray& package, const QString& failure);
     // Writes the package; false after telling the user why it could not.
-    bool writePackage(const QString& path, const QByteArray& package);
+    bool writePackage(const std::string& path, const QByteArray& package);
     void backToReady();
     void endProgramNormally();
     QString programFolder() const;

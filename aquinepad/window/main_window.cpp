@@ -10,9 +10,12 @@
 #include "common/qt/qt_prompter.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -88,13 +91,40 @@ QAction* MainWindow::action(Command command) const {
 void MainWindow::startUp(const std::optional<std::string>& commandLineFile) {
     if (m_services.skin)
         applyStartupLook(*m_services.skin, m_settings, m_services.programDir);
-    const Rect r =
+    const Rect stored =
         startupWindowGeometry(m_settings.read(SettingKey::ScreenLeft), m_settings.read(SettingKey::ScreenTop),
                               m_settings.read(SettingKey::WindowWidth), m_settings.read(SettingKey::WindowHeight));
-    move(r.left, r.top);
-    resize(r.width, r.height);
+    placeOnScreen(stored);
+    // The window manager's frame is known once the window is shown: then the frame is fitted too.
+    m_storedPlace = stored;
     if (commandLineFile)
         m_session->loadStartupFile(*commandLineFile);
+}
+
+void MainWindow::placeOnScreen(const Rect& stored) {
+    // A stored size beyond the screen (or a place nobody can reach) would make a window that cannot be
+    // used, and a huge one takes gigabytes to paint.
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(stored.left, stored.top));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    Rect r = stored;
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        r = fitOnScreen(stored, {area.x(), area.y(), area.width(), area.height()},
+                        {margins.left(), margins.top(), margins.right(), margins.bottom()});
+    }
+    move(r.left, r.top);
+    resize(r.width, r.height);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_storedPlace) {
+        const Rect stored = *m_storedPlace;
+        m_storedPlace.reset();
+        placeOnScreen(stored);
+    }
 }
 
 void MainWindow::checkForUpdatesAtStartup() {

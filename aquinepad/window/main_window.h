@@ -4,6 +4,7 @@
 #pragma once
 
 #include "aquinepad/config/settings.h"
+#include "aquinepad/document/document_rules.h"
 #include "aquinepad/document/document_session.h"
 #include "aquinepad/window/command_table.h"
 #include "aquinepad/window/menu_table.h"
@@ -29,7 +30,7 @@ public:
     ~MainWindow() override;
 
     // Start-up before the window is shown: the look, the window's place from the settings, and the text
-    // of the command-line file (GBK path), if any.
+    // of the command-line file (absolute, the file system's bytes), if any.
     void startUp(const std::optional<std::string>& commandLineFile);
     // The last start-up step, once the window is up.
     void checkForUpdatesAtStartup();
@@ -42,6 +43,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showCaption(const std::string& gbk) override;
@@ -53,6 +55,8 @@ private:
 
     void addItems(QMenu* menu, const std::vector<MenuItem>& items);
     void buildStatusBar();
+    // The stored place and size, fitted to the screen with what is known of the window's frame.
+    void placeOnScreen(const Rect& stored);
 
     std::unique_ptr<aquine::Prompter> m_ownPrompter;
     Services m_services;
@@ -64,6 +68,7 @@ private:
     CommandTable m_commands;
     std::map<Command, QAction*> m_actions;
     bool m_closeApproved = false;
+    std::optional<Rect> m_storedPlace; // fitted again at the first show, when the frame is known
 };
 
 } // namespace aquinepad

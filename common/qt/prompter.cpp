@@ -1,7 +1,13 @@
 // Filter text shared by every Prompter.
 #include "common/qt/prompter.h"
 
+#include <QFile>
+
 namespace aquine {
+
+std::string nativePath(const Prompter::FileAnswer& answer) {
+    return answer.native.empty() ? QFile::encodeName(answer.path).toStdString() : answer.native;
+}
 
 QList<FilterRow> parseFilter(const QString& filter) {
     QList<FilterRow> rows;

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace aquine {
 
@@ -33,6 +34,9 @@ public:
     struct FileAnswer {
         QString path;
         int filterIndex = 0; // 0-based row of the filter the user had chosen
+        // The file's name as the file system holds it, where path (Unicode) cannot say it: a name that
+        // is not UTF-8. Empty: path's own bytes.
+        std::string native = {};
     };
 
     struct FontAnswer {
@@ -50,6 +54,9 @@ public:
     virtual std::optional<FileAnswer> saveFile(const FileRequest& request) = 0;
     virtual std::optional<FontAnswer> chooseFont(const QFont& initialFont, const QColor& initialColor) = 0;
 };
+
+// The chosen file's name as the file system's bytes, for opening or writing it.
+std::string nativePath(const Prompter::FileAnswer& answer);
 
 // One row of a system-style filter: its caption and its patterns.
 struct FilterRow {

@@ -1,6 +1,8 @@
 // Qt dialogs behind the Prompter interface.
 #include "common/qt/qt_prompter.h"
 
+#include "common/file_names.h"
+
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace aquine {
 
@@ -51,6 +54,47 @@ private:
         setIcon(QIcon(swatch));
     }
     QColor m_color;
+};
+
+// Qt lists no file whose name is not UTF-8 and cannot name one. Such a file is reached by typing its
+// name as the programs show it (read as GBK): accepting a name no UTF-8 file has looks it up that way,
+// and a save over the file found asks first, as the dialog does for files it knows.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    // The file found by its shown name; empty when the dialog's own choice stands.
+    const std::string& native() const { return m_native; }
+
+protected:
+    void accept() override {
+        m_native.clear();
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && !QFileInfo::exists(files.first())) {
+            const auto found = resolveDisplayedPath(files.first().toStdString());
+            if (found && !std::filesystem::is_directory(*found)) {
+                if (acceptMode() == AcceptSave && !confirmReplace(files.first()))
+                    return;
+                m_native = *found;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool confirmReplace(const QString& shown) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(shown).fileName()),
+                        QMessageBox::NoButton, this);
+        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    std::string m_native;
 };
 
 // The system's texts break lines with CR LF; Qt's labels want LF alone.
@@ -113,7 +157,7 @@ Prompter::InputAnswer QtPrompter::inputBox(const QString& prompt, const QString&
 }
 
 std::optional<Prompter::FileAnswer> QtPrompter::fileDialog(const FileRequest& request, bool save) {
-    QFileDialog dialog(m_parent, request.title);
+    FileDialog dialog(m_parent, request.title);
     const QStringList filters = qtNameFilters(request.filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -140,7 +184,7 @@ std::optional<Prompter::FileAnswer> QtPrompter::fileDialog(const FileRequest& re
             if (rows[i].caption.trimmed() == dialog.selectedNameFilter())
                 row = i;
     }
-    return FileAnswer{dialog.selectedFiles().first(), row < 0 ? 0 : row};
+    return FileAnswer{dialog.selectedFiles().first(), row < 0 ? 0 : row, dialog.native()};
 }
 
 std::optional<Prompter::FileAnswer> QtPrompter::openFile(const FileRequest& request) {

@@ -2,6 +2,7 @@
 #include "shotvara/ui/save_picture.h"
 
 #include "common/file_io.h"
+#include "common/file_names.h"
 #include "shotvara/core/save_target.h"
 #include "shotvara/platform/picture_encoder.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <filesystem>
 
 namespace shotvara {
 
@@ -39,12 +41,15 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     if (!answer)
         return aquine::SaveOutcome::Cancelled;
 
-    const auto target = saveTarget(answer->path.toStdString(), answer->filterIndex);
+    // The file system's bytes throughout; only the messages decode the name.
+    const std::string chosen = aquine::nativePath(*answer);
+    const auto target = saveTarget(chosen, answer->filterIndex);
     if (!target)
         return aquine::SaveOutcome::Cancelled;
-    const QString path = QString::fromStdString(target->path);
+    const QString path = QString::fromStdString(aquine::displayFileName(target->path));
     // The dialog asked about replacing the name it returned; a name we completed was never shown.
-    if (path != answer->path && QFileInfo::exists(path)) {
+    std::error_code ec;
+    if (target->path != chosen && std::filesystem::exists(target->path, ec)) {
         const auto replace = m_prompter.message(
             QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()), QStringLiteral("确认另存为"),
             aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::YesNo);
@@ -55,12 +60,12 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     m_lastRow = rowOfFormat(target->format);
 
     const auto encoded = encodePicture(picture, target->format);
-    const aquine::Result<> written = encoded
-                                         ? aquine::writeFileAtomically(QFile::encodeName(path).toStdString(), *encoded)
-                                         : aquine::Result<>(aquine::fail(encoded.reason()));
+    const aquine::Result<> written = encoded ? aquine::writeFileAtomically(target->path, *encoded)
+                                             : aquine::Result<>(aquine::fail(encoded.reason()));
     if (!written) {
         m_prompter.message(QStringLiteral("保存文件失败！\n%1\n%2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(written.reason())),
+                               .arg(QDir::toNativeSeparators(path),
+                                    QString::fromStdString(aquine::readableReason(written.reason(), target->path))),
                            QStringLiteral("错误"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
         return aquine::SaveOutcome::Failed;
     }

@@ -17,7 +17,7 @@ private slots:
         const QString path = pad.file(QStringLiteral("简体.txt"));
         const QByteArray original = bytes(G("头发\r\n发展\n")) + QByteArray("\x81\xFF", 2);
         writeAll(path, original);
-        QVERIFY(pad.window->session().OpenDocument(aquine::gbkFromQ(path)));
+        QVERIFY(pad.window->session().OpenDocument(native(path)));
         pad.prompter.answerMessage(Button::No);
         pad.window->action(Command::ToTraditional)->trigger();
         const auto& call = pad.prompter.calls().at(0);

@@ -44,3 +44,20 @@ TEST(DocumentRules, AnUnusableSizeFallsBackToTheDesignSize) {
     EXPECT_EQ(startupWindowGeometry("", "", "", ""), (Rect{0, 0, 794, 452}));
     EXPECT_EQ(startupWindowGeometry("5", "5", "-20", "0"), (Rect{5, 5, 794, 452}));
 }
+
+TEST(DocumentRules, AStoredPlaceIsFittedOnTheScreen) {
+    const Rect screen{0, 0, 1024, 768};
+    const FrameMargins frame{4, 30, 4, 4};
+    // What fits stays exactly as stored, also partly off the screen.
+    EXPECT_EQ(fitOnScreen({50, 50, 794, 452}, screen, frame), (Rect{50, 50, 794, 452}));
+    EXPECT_EQ(fitOnScreen({-300, 100, 794, 452}, screen, frame), (Rect{-300, 100, 794, 452}));
+    // Larger than the screen: the frame fits the free area, and is moved into it.
+    EXPECT_EQ(fitOnScreen({0, 0, 2147483647, 2147483647}, screen, frame), (Rect{0, 0, 1016, 734}));
+    EXPECT_EQ(fitOnScreen({900, 700, 5000, 5000}, screen, frame), (Rect{0, 0, 1016, 734}));
+    // Far away: back until half of the frame (or 200 px) is over the screen and the title bar is in it.
+    EXPECT_EQ(fitOnScreen({99999, 99999, 600, 400}, screen, frame), (Rect{720, 728, 600, 400}));
+    EXPECT_EQ(fitOnScreen({-99999, -99999, 600, 400}, screen, frame), (Rect{-304, 0, 600, 400}));
+    EXPECT_EQ(fitOnScreen({-99999, 10, 100, 100}, screen, frame), (Rect{0, 10, 100, 100}));
+    // The free area of a second screen, or one without the panel, counts from its own corner.
+    EXPECT_EQ(fitOnScreen({0, 0, 3000, 3000}, {1920, 24, 1280, 1000}, frame), (Rect{1920, 24, 1272, 966}));
+}

@@ -5,6 +5,8 @@
 
 #include <QCloseEvent>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 
 using namespace aquinepad;
 using namespace aquinepad::testing;
@@ -126,7 +128,7 @@ private slots:
         QCOMPARE(pad.statusPath(), QStringLiteral("路径：") + path);
         QCOMPARE(pad.text(), G("旧文本"));
         QVERIFY(!pad.window->session().IsModified());
-        QCOMPARE(pad.window->session().DocumentPath(), aquine::gbkFromQ(path));
+        QCOMPARE(pad.window->session().DocumentPath(), native(path));
 
         pad.window->action(Command::Save)->trigger();
         QCOMPARE(pad.caption(), path + QStringLiteral(" - Aquine记事本"));
@@ -170,7 +172,7 @@ private slots:
         Notepad pad;
         const QString path = pad.file("原来.txt");
         writeAll(path, "abc");
-        QVERIFY(pad.window->session().OpenDocument(aquine::gbkFromQ(path)));
+        QVERIFY(pad.window->session().OpenDocument(native(path)));
         pad.window->action(Command::SaveAs)->trigger(); // nothing scripted yet: expect the dialog
         QCOMPARE(pad.failures.size(), 1);
         pad.failures.clear();
@@ -182,7 +184,7 @@ private slots:
         QCOMPARE(pad.prompter.calls().at(1).title, QStringLiteral("请输入欲另存到的文本文件名："));
         QCOMPARE(pad.promptTexts().at(2).section(QLatin1Char('\n'), 0, 0), QStringLiteral("保存文件失败！"));
         QCOMPARE(pad.caption(), path + QStringLiteral("-记事本"));
-        QCOMPARE(pad.window->session().DocumentPath(), aquine::gbkFromQ(path));
+        QCOMPARE(pad.window->session().DocumentPath(), native(path));
         QCOMPARE(pad.statusPath(), QStringLiteral("路径：新建文档")); // nothing was saved there
         QCOMPARE(readAll(path), QByteArray("abc"));
 
@@ -198,7 +200,7 @@ private slots:
         Notepad pad;
         const QString path = pad.file("参数.txt");
         writeAll(path, bytes(G("命令行\r\n")));
-        pad.window->startUp(aquine::gbkFromQ(path));
+        pad.window->startUp(native(path));
         QCOMPARE(pad.caption(), QStringLiteral("无标题 - Aquine记事本"));
         QCOMPARE(pad.statusPath(), QStringLiteral("路径：新建文档"));
         QCOMPARE(pad.text(), G("命令行\r\n"));
@@ -210,11 +212,72 @@ private slots:
         QCOMPARE(pad.prompter.calls().at(0).title, QStringLiteral("请输入欲保存到的文本文件名："));
         QCOMPARE(pad.prompter.calls().at(0).file.initialName, path);
 
+        // A file that cannot be read says so, as from the open dialog; the document stays untitled.
         Notepad missing;
-        missing.window->startUp(missing.gbkPath("没有.txt"));
+        missing.prompter.answerMessage(Button::Ok);
+        missing.window->startUp(missing.nativePath("没有.txt"));
         QCOMPARE(missing.text(), std::string());
-        QVERIFY(missing.prompter.calls().isEmpty());
+        QCOMPARE(missing.promptTexts(), QStringList{QStringLiteral("打开文件失败！\n无法读取 ") +
+                                                    missing.file("没有.txt") + "：文件或文件夹不存在"});
+        QCOMPARE(missing.caption(), QStringLiteral("无标题 - Aquine记事本"));
         QVERIFY(pad.failures.isEmpty() && missing.failures.isEmpty());
+    }
+
+    void namesThatAreNotUtf8KeepTheirBytesAndReadWell() {
+        // A GBK name from a Windows archive and a Latin-1 one: neither is UTF-8.
+        Notepad pad;
+        const std::string folder = native(pad.docs.path());
+        const std::string gbkName = folder + "/\xD6\xD0\xCE\xC4.txt";
+        const std::string latin1Name = folder + "/caf\xE9.txt";
+        std::ofstream(gbkName, std::ios::binary) << G("甲");
+        std::ofstream(latin1Name, std::ios::binary) << "abc";
+        const auto names = [&] {
+            QStringList out;
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                out << QString::fromLatin1(QByteArray::fromStdString(entry.path().filename().native()).toHex());
+            out.sort();
+            return out;
+        };
+        const QStringList before = names();
+
+        // From the command line; the save dialog starts at that file, shown as people read it, and the
+        // dialog gives the file's own bytes back when the user keeps the name.
+        pad.window->startUp(gbkName);
+        QCOMPARE(pad.text(), G("甲"));
+        pad.type(QStringLiteral("乙"));
+        const std::string typed = pad.text();
+        QCOMPARE(typed.size(), std::size_t(4));
+        const QString shownGbk = pad.file(QStringLiteral("中文.txt"));
+        pad.prompter.answerSaveFile(aquine::Prompter::FileAnswer{shownGbk, 0, gbkName});
+        pad.window->action(Command::Save)->trigger();
+        QCOMPARE(pad.prompter.calls().at(0).file.initialName, shownGbk);
+        std::ifstream in(gbkName, std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), typed);
+        QCOMPARE(pad.caption(), shownGbk + QStringLiteral(" - Aquine记事本"));
+        QCOMPARE(pad.window->session().DocumentPath(), gbkName);
+
+        // From the open dialog; Ctrl+S then writes the same file again.
+        const QString shownLatin1 = pad.file(QStringLiteral("caf\uFFFD.txt"));
+        pad.prompter.answerOpenFile(aquine::Prompter::FileAnswer{shownLatin1, 0, latin1Name});
+        pad.window->action(Command::Open)->trigger();
+        QCOMPARE(pad.text(), std::string("abc"));
+        QCOMPARE(pad.caption(), shownLatin1 + QStringLiteral("-记事本"));
+        QCOMPARE(pad.statusPath(), QStringLiteral("路径：") + shownLatin1);
+        pad.type(QStringLiteral("d"));
+        const std::string edited = pad.text();
+        QCOMPARE(edited.size(), std::size_t(4));
+        pad.window->action(Command::Save)->trigger();
+        std::ifstream again(latin1Name, std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(again), {}), edited);
+        QCOMPARE(names(), before); // no new file, no name changed
+        QVERIFY(pad.failures.isEmpty());
+
+        // A failure names the file readably too.
+        std::filesystem::remove(latin1Name);
+        pad.prompter.answerOpenFile(aquine::Prompter::FileAnswer{shownLatin1, 0, latin1Name}).answerMessage(Button::Ok);
+        pad.window->action(Command::Open)->trigger();
+        QCOMPARE(pad.promptTexts().last(), "打开文件失败！\n无法读取 " + shownLatin1 + "：文件或文件夹不存在");
+        std::filesystem::remove(gbkName); // QTemporaryDir cannot see it to remove it
     }
 
     void exitAsksOnceAndCloses() {

@@ -53,7 +53,7 @@ private slots:
         for (int i = 0; i < 1000; ++i) {
             const QByteArray doc = i < named.size() ? named[i] : bytes(randomDocument(rng));
             writeAll(in, doc);
-            QVERIFY(pad.window->session().OpenDocument(aquine::gbkFromQ(in)));
+            QVERIFY(pad.window->session().OpenDocument(native(in)));
             QVERIFY(!pad.window->session().IsModified());
             QVERIFY(pad.window->session().SaveDocument(aquine::gbkFromQ(out), true) == aquine::SaveOutcome::Saved);
             const QByteArray saved = readAll(out);

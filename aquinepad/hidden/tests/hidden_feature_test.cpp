@@ -37,7 +37,7 @@ private slots:
         Notepad pad;
         const QString path = pad.file(QStringLiteral("文档.txt"));
         writeAll(path, bytes(G("原来的内容")));
-        QVERIFY(pad.window->session().OpenDocument(aquine::gbkFromQ(path)));
+        QVERIFY(pad.window->session().OpenDocument(native(path)));
         pad.type(QStringLiteral("没保存的修改"));
         QVERIFY(pad.window->session().IsModified());
         pad.prompter.answerPassword(true, QStringLiteral("对"))

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 using namespace aquinepad;
 using namespace aquinepad::testing;
@@ -140,6 +142,33 @@ private slots:
         QCOMPARE(w.lastCall().text, QStringLiteral("转换完成，图片已保存到：\n") + target);
         QCOMPARE(w.lastCall().icon, Prompter::Icon::Information);
         QVERIFY(readAll(target).startsWith("\xFF\xD8\xFF")); // .jpgz is JPEG
+        QVERIFY(w.failures.isEmpty());
+    }
+
+    void picturesWhoseNamesAreNotUtf8() {
+        // GBK names, as an unzipped Windows archive has them: reached by their bytes, shown readably.
+        Window w;
+        const std::string folder = QFile::encodeName(w.docs.path()).toStdString();
+        const std::string source = folder + "/\xB7\xE7\xBE\xB0.png"; // 风景.png
+        const std::string target = folder + "/\xD7\xAA\xBB\xBB.bmp"; // 转换.bmp
+        std::filesystem::rename(QFile::encodeName(w.picture()).toStdString(), source);
+        w.prompter.answerOpenFile(Prompter::FileAnswer{w.file(QStringLiteral("风景.png")), 0, source});
+        w.control<QPushButton>("打开文件")->click();
+        QCOMPARE(w.control<QGroupBox>("分组框1")->title(), w.file(QStringLiteral("风景.png")));
+        QCOMPARE(w.control<QLabel>("预览图片框")->pixmap().size(), QSize(408, 204));
+
+        w.prompter.answerSaveFile(Prompter::FileAnswer{w.file(QStringLiteral("转换.bmp")), 0, target});
+        w.prompter.answerMessage(Prompter::Button::Ok);
+        QSignalSpy finished(&w.dialog, &ImageConversionDialog::conversionFinished);
+        w.control<QPushButton>("转换")->click();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(w.lastCall().text, QStringLiteral("转换完成，图片已保存到：\n") + w.file(QStringLiteral("转换.bmp")));
+        std::ifstream written(target, std::ios::binary);
+        char magic[2] = {};
+        written.read(magic, 2);
+        QCOMPARE(QByteArray(magic, 2), QByteArray("BM"));
+        std::filesystem::remove(source); // QTemporaryDir cannot see them to remove them
+        std::filesystem::remove(target);
         QVERIFY(w.failures.isEmpty());
     }
 

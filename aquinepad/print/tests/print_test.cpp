@@ -198,7 +198,7 @@ private slots:
         Notepad pad;
         const QString path = pad.file(QStringLiteral("报告.txt"));
         writeAll(path, bytes(G("第一行\r\n")));
-        QVERIFY(pad.window->session().OpenDocument(pad.gbkPath(QStringLiteral("报告.txt"))).ok());
+        QVERIFY(pad.window->session().OpenDocument(pad.nativePath(QStringLiteral("报告.txt"))).ok());
         pad.printDialog.answerCancel();
         pad.window->action(Command::Print)->trigger();
         QCOMPARE(pad.printDialog.shown(), 1);

@@ -110,6 +110,34 @@ private slots:
         QCOMPARE(empty.window->size(), QSize(794, 452));
     }
 
+    void oddSettingsStillGiveAWindowOnTheScreen() {
+        // Sizes beyond any screen once made a 32767 x 32767 window that took gigabytes to paint.
+        const QByteArray files[] = {
+            G("[配置信息]\r\n启动窗口_宽度=2147483647\r\n启动窗口_高度=1e400\r\n").c_str(),
+            G("[配置信息]\r\n屏幕_左边=-99999999\r\n屏幕_顶边=99999999\r\n启动窗口_宽度=nan\r\n启动窗口_高度=-5\r\n")
+                .c_str(),
+            G("[配置信息]\r\n屏幕_左边=1e400\r\n屏幕_顶边=-1e400\r\n启动窗口_宽度=40000\r\n启动窗口_高度=600\r\n")
+                .c_str(),
+            QByteArray(G("[配置信息]\r\n启动窗口_宽度=").c_str()) + QByteArray(1 << 20, '7'),
+        };
+        for (const QByteArray& ini : files) {
+            Notepad pad;
+            writeAll(pad.programDir.filePath(QStringLiteral("配置.ini")), ini);
+            pad.window->startUp(std::nullopt);
+            pad.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(pad.window.get()));
+            const QRect area = pad.window->screen()->availableGeometry();
+            const QRect frame = pad.window->frameGeometry();
+            QVERIFY2(frame.width() <= area.width() && frame.height() <= area.height(), qPrintable(ini.left(80)));
+            QVERIFY(frame.top() >= area.top());
+            QVERIFY(frame.intersected(area).width() >= std::min(frame.width(), 200));
+            QVERIFY(pad.window->width() > 100 && pad.window->height() > 100);
+            // The window still works: the editor fills it and takes typing.
+            pad.type(QStringLiteral("好"));
+            QCOMPARE(pad.text(), G("好"));
+        }
+    }
+
     void aboutWindow() {
         Notepad pad;
         QStringList texts;

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 
 using namespace aquine;
@@ -162,6 +164,51 @@ private slots:
         QVERIFY(answer);
         QCOMPARE(answer->filterIndex, 1);
         QCOMPARE(answer->path, dir.filePath(QStringLiteral("shot.jpg")));
+    }
+
+    void qtDialogsReachFilesWhoseNamesAreNotUtf8() {
+        // Qt lists no such file; typed as the programs show it (read as GBK), the name finds it.
+        QTemporaryDir dir;
+        const std::string gbk = QFile::encodeName(dir.path()).toStdString() + "/\xD6\xD0\xCE\xC4.txt";
+        std::ofstream(gbk, std::ios::binary) << "x";
+        const auto typeName = [](const QString& typed) {
+            whenModal([typed](QWidget* w) {
+                auto* name = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                name->setText(typed); // as typed: QTest types ASCII only
+                QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+            });
+        };
+        QtPrompter p;
+        typeName(QStringLiteral("中文.txt"));
+        const auto opened = p.openFile({QStringLiteral("打开"), {}, {}, dir.path() + QLatin1Char('/'), 0});
+        QVERIFY(opened);
+        QCOMPARE(nativePath(*opened), gbk);
+
+        // Saving over it asks first, as for any file that is there.
+        QString asked;
+        typeName(QStringLiteral("中文.txt"));
+        auto* boxWatch = new QTimer;
+        boxWatch->setInterval(10);
+        QObject::connect(boxWatch, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxWatch->stop();
+                asked = box->text();
+                buttonWithText(box, QStringLiteral("是(&Y)"))->click();
+            }
+        });
+        boxWatch->start();
+        const auto saved = p.saveFile({QStringLiteral("保存"), {}, {}, dir.path() + QLatin1Char('/'), 0});
+        delete boxWatch;
+        QVERIFY(saved);
+        QCOMPARE(nativePath(*saved), gbk);
+        QVERIFY(asked.startsWith(QStringLiteral("中文.txt 已存在")));
+
+        // A new name is the dialog's own answer, its bytes UTF-8.
+        typeName(QStringLiteral("新.txt"));
+        const auto fresh = p.saveFile({QStringLiteral("保存"), {}, {}, dir.path() + QLatin1Char('/'), 0});
+        QVERIFY(fresh);
+        QCOMPARE(nativePath(*fresh), QFile::encodeName(dir.filePath(QStringLiteral("新.txt"))).toStdString());
+        std::remove(gbk.c_str()); // QTemporaryDir cannot see it to remove it
     }
 
     void qtFontDialogKeepsTheChoice() {
