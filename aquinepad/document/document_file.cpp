@@ -14,7 +14,9 @@ namespace aquinepad {
 
 namespace {
 
-constexpr std::size_t kPieceSize = 4 << 20;
+// Each piece is held three times while it passes (the bytes, their UTF-8, the editor's copy): small
+// pieces keep that next to nothing beside the document.
+constexpr std::size_t kPieceSize = 1 << 20;
 
 struct FileCloser {
     int fd;
@@ -23,6 +25,28 @@ struct FileCloser {
             ::close(fd);
     }
 };
+
+// What the editor reserves for the file's text, from a first pass over its bytes: ASCII keeps its one
+// byte, a character of two or four bytes takes at most half as much again. The editor holds all it
+// reserves, so the bound is tight (Chinese text is exact, ASCII is its own size), with a little room
+// over for typing: once full, the editor grows by copying the whole document. Bytes that form no
+// character take three each; the editor grows for a file full of them.
+std::size_t reserveForText(int fd, char* buffer) {
+    std::size_t total = 0;
+    std::size_t high = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, kPieceSize, static_cast<off_t>(total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // a read error shows in the real pass
+        for (ssize_t i = 0; i < n; ++i)
+            high += static_cast<unsigned char>(buffer[i]) >= 0x80;
+        total += static_cast<std::size_t>(n);
+    }
+    const std::size_t bound = total + high / 2 + 1;
+    return bound + bound / 128;
+}
 
 } // namespace
 
@@ -37,13 +61,10 @@ aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor&
         return failed(errno);
     if (S_ISDIR(st.st_mode))
         return failed(EISDIR);
-    if (S_ISREG(st.st_mode) && st.st_size > 0) {
-        // Chinese text grows by half from GBK to UTF-8; ASCII does not grow.
-        const auto size = static_cast<std::size_t>(st.st_size);
-        text.reserveText(size + size / 2);
-    }
-
     const auto buffer = std::make_unique<char[]>(kPieceSize);
+    if (S_ISREG(st.st_mode) && st.st_size > 0)
+        text.reserveText(reserveForText(fd, buffer.get()));
+
     GbkStreamDecoder decoder;
     std::string utf8;
     for (;;) {
