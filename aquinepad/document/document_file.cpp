@@ -4,7 +4,10 @@
 #include "aquinepad/document/gbk_stream_decoder.h"
 #include "common/gbk_codec.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -26,6 +29,20 @@ struct FileCloser {
     }
 };
 
+// Bytes 0x80 and up, eight at a time.
+std::size_t highBytes(std::string_view bytes) {
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        count += static_cast<std::size_t>(std::popcount(word & 0x8080808080808080u));
+    }
+    for (; i < bytes.size(); ++i)
+        count += static_cast<unsigned char>(bytes[i]) >= 0x80;
+    return count;
+}
+
 // What the editor reserves for the file's text, from a first pass over its bytes: ASCII keeps its one
 // byte, a character of two or four bytes takes at most half as much again. The editor holds all it
 // reserves, so the bound is tight (Chinese text is exact, ASCII is its own size), with a little room
@@ -40,8 +57,7 @@ std::size_t reserveForText(int fd, char* buffer) {
             continue;
         if (n <= 0)
             break; // a read error shows in the real pass
-        for (ssize_t i = 0; i < n; ++i)
-            high += static_cast<unsigned char>(buffer[i]) >= 0x80;
+        high += highBytes(std::string_view(buffer, static_cast<std::size_t>(n)));
         total += static_cast<std::size_t>(n);
     }
     const std::size_t bound = total + high / 2 + 1;
