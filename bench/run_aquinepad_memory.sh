@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Peak memory of the real notepad on its own Xvfb: opened on a large GBK file, and then saved with
 # Ctrl+S through the real save dialog, each against the file's size (GNU time's maximum resident size).
+# Also the processor time the notepad spends per keystroke typed at the end of the file with xdotool.
 # Usage: run_aquinepad_memory.sh BUILD_DIR GBK_FILE   (aquinepad_typing_bench with AQUINEPAD_BENCH_DIR
 # leaves one: lines.txt)
 set -euo pipefail
@@ -31,7 +32,11 @@ export AQUINE_SERVER=http://127.0.0.1:$port
 size=$(stat -c %s "$file")
 ratio() { awk -v kb="$1" -v size="$size" 'BEGIN { printf "%.2f", kb * 1024 / size }'; }
 
-# run SAVE: starts the notepad on the file, saves it elsewhere when SAVE is yes, then ends it.
+# Processor time of a process so far, in clock ticks.
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# run MODE LABEL: starts the notepad on the file; with MODE save, saves it elsewhere, with MODE type,
+# types at its end; then ends it.
 run() {
     local report=$work/time.txt saved=$work/saved.txt
     rm -f "$saved"
@@ -40,7 +45,20 @@ run() {
     local id
     id=$(wait_window "无标题 - Aquine记事本" 120) || fail "no notepad window"
     sleep 2 # the first paints and the idle after them
-    if [[ $1 == yes ]]; then
+    if [[ $1 == type ]]; then
+        local notepad keys=200 before after
+        notepad=$(pgrep -P "$pid")
+        xdotool windowfocus --sync "$id"
+        xdotool key ctrl+End
+        sleep 1
+        before=$(ticks "$notepad")
+        xdotool type --delay 15 "$(printf 'a%.0s' $(seq $keys))"
+        sleep 1
+        after=$(ticks "$notepad")
+        awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v n=$keys \
+            'BEGIN { printf "typing at the end: %.1f ms of processor time per keystroke\n", t * 1000 / hz / n }'
+    fi
+    if [[ $1 == save ]]; then
         xdotool windowfocus --sync "$id"
         xdotool key ctrl+s
         local dialog
@@ -61,5 +79,5 @@ run() {
     echo "$2: peak $((kb / 1024)) MB = $(ratio "$kb") x the file ($((size / 1048576)) MB)"
 }
 
-[[ ${AQUINEPAD_MEMORY_SAVE_ONLY:-} ]] || run no "open"
-run yes "open and save"
+run type "open"
+run save "open and save"

@@ -28,14 +28,16 @@ unsigned long position(std::size_t p) { return static_cast<unsigned long>(p); }
 // Those reports are kept for documents of ordinary size only. Larger ones still hear of every change
 // through the notices Scintilla sends before it, which QScintilla passes on without counting anything.
 // The same count runs for the caret after every repaint while QScintilla's accessible object for the
-// editor exists, so a large document gets a plain one instead (see largeDocumentAccessible).
+// editor exists, and Qt makes one as soon as the editor has the focus, screen reader or not. So the
+// editor has a plain one (see plainAccessible) unless assistive technology is listening and the
+// document is of ordinary size.
 constexpr long kAccessibleReportLimit = 8l << 20;
 constexpr int kTextChanges = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT |
                              QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
 // Asked before QScintilla's own factory, for the editor's most derived class; returning null lets the
 // lookup go on to QScintilla's factory at its base class.
-QAccessibleInterface* largeDocumentAccessible(const QString& className, QObject* object) {
+QAccessibleInterface* plainAccessible(const QString& className, QObject* object) {
     auto* editor = qobject_cast<PlainEditor*>(object);
     if (!editor || className != QLatin1StringView(PlainEditor::staticMetaObject.className()))
         return nullptr;
@@ -51,14 +53,24 @@ PlainEditor::PlainEditor(QWidget* parent) : QsciScintillaBase(parent) {
     setUpLook();
     removeCodeEditorKeys();
     // Installed after QScintilla's (its base class installs that one), so asked first.
-    static const bool installed = (QAccessible::installFactory(largeDocumentAccessible), true);
+    static const bool installed = (QAccessible::installFactory(plainAccessible), true);
     (void)installed;
+    QAccessible::installActivationObserver(this);
 }
+
+PlainEditor::~PlainEditor() { QAccessible::removeActivationObserver(this); }
 
 QAccessibleInterface* PlainEditor::accessibleForSize() {
     m_accessibleMade = true;
     // Its role and name still tell a screen reader what the control is; only the text is not offered.
-    return m_large ? new QAccessibleWidget(this, QAccessible::EditableText) : nullptr;
+    if (m_large || !m_assistiveTechnology)
+        return new QAccessibleWidget(this, QAccessible::EditableText);
+    return nullptr;
+}
+
+void PlainEditor::accessibilityActiveChanged(bool active) {
+    m_assistiveTechnology = active;
+    dropAccessible();
 }
 
 void PlainEditor::dropAccessible() {
