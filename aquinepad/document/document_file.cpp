@@ -4,7 +4,10 @@
 #include "aquinepad/document/gbk_stream_decoder.h"
 #include "common/gbk_codec.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
@@ -12,7 +15,44 @@ namespace aquinepad {
 
 namespace {
 
-constexpr std::size_t kPieceSize = 4 << 20;
+// Each piece is held three times while it passes (the bytes, their UTF-8, the editor's copy): small
+// pieces keep that next to nothing beside the document.
+constexpr std::size_t kPieceSize = 1 << 20;
+
+// Bytes 0x80 and up, eight at a time.
+std::size_t highBytes(std::string_view bytes) {
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        count += static_cast<std::size_t>(std::popcount(word & 0x8080808080808080u));
+    }
+    for (; i < bytes.size(); ++i)
+        count += static_cast<unsigned char>(bytes[i]) >= 0x80;
+    return count;
+}
+
+// What the editor reserves for the file's text, from a first pass over its bytes: ASCII keeps its one
+// byte, a character of two or four bytes takes at most half as much again. The editor holds all it
+// reserves, so the bound is tight (Chinese text is exact, ASCII is its own size), with a little room
+// over for typing: once full, the editor grows by copying the whole document. Bytes that form no
+// character take three each; the editor grows for a file full of them.
+std::size_t reserveForText(int fd, char* buffer) {
+    std::size_t total = 0;
+    std::size_t high = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, kPieceSize, static_cast<off_t>(total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // a read error shows in the real pass
+        high += highBytes(std::string_view(buffer, static_cast<std::size_t>(n)));
+        total += static_cast<std::size_t>(n);
+    }
+    const std::size_t bound = total + high / 2 + 1;
+    return bound + bound / 128;
+}
 
 } // namespace
 
@@ -23,13 +63,10 @@ aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor&
     if (!opened)
         return aquine::fail(opened.reason());
     const int fd = opened->fd();
-    if (opened->size() > 0) {
-        // Chinese text grows by half from GBK to UTF-8; ASCII does not grow.
-        const auto size = static_cast<std::size_t>(opened->size());
-        text.reserveText(size + size / 2);
-    }
-
     const auto buffer = std::make_unique<char[]>(kPieceSize);
+    if (opened->size() > 0)
+        text.reserveText(reserveForText(fd, buffer.get()));
+
     GbkStreamDecoder decoder;
     std::string utf8;
     std::uint64_t read = 0;

@@ -1,6 +1,7 @@
 // Scintilla as a plain edit control.
 #include "aquinepad/editor/plain_editor.h"
 
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QMenu>
@@ -26,9 +27,22 @@ unsigned long position(std::size_t p) { return static_cast<unsigned long>(p); }
 // would cost about a second, and a load in pieces would take time growing with the square of its size.
 // Those reports are kept for documents of ordinary size only. Larger ones still hear of every change
 // through the notices Scintilla sends before it, which QScintilla passes on without counting anything.
+// The same count runs for the caret after every repaint while QScintilla's accessible object for the
+// editor exists, and Qt makes one as soon as the editor has the focus, screen reader or not. So the
+// editor has a plain one (see plainAccessible) unless assistive technology is listening and the
+// document is of ordinary size.
 constexpr long kAccessibleReportLimit = 8l << 20;
 constexpr int kTextChanges = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT |
                              QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
+
+// Asked before QScintilla's own factory, for the editor's most derived class; returning null lets the
+// lookup go on to QScintilla's factory at its base class.
+QAccessibleInterface* plainAccessible(const QString& className, QObject* object) {
+    auto* editor = qobject_cast<PlainEditor*>(object);
+    if (!editor || className != QLatin1StringView(PlainEditor::staticMetaObject.className()))
+        return nullptr;
+    return editor->accessibleForSize();
+}
 
 } // namespace
 
@@ -38,6 +52,34 @@ PlainEditor::PlainEditor(QWidget* parent) : QsciScintillaBase(parent) {
     setUpDocument();
     setUpLook();
     removeCodeEditorKeys();
+    // Installed after QScintilla's (its base class installs that one), so asked first.
+    static const bool installed = (QAccessible::installFactory(plainAccessible), true);
+    (void)installed;
+    QAccessible::installActivationObserver(this);
+}
+
+PlainEditor::~PlainEditor() { QAccessible::removeActivationObserver(this); }
+
+QAccessibleInterface* PlainEditor::accessibleForSize() {
+    m_accessibleMade = true;
+    // Its role and name still tell a screen reader what the control is; only the text is not offered.
+    if (m_large || !m_assistiveTechnology)
+        return new QAccessibleWidget(this, QAccessible::EditableText);
+    return nullptr;
+}
+
+void PlainEditor::accessibilityActiveChanged(bool active) {
+    m_assistiveTechnology = active;
+    dropAccessible();
+}
+
+void PlainEditor::dropAccessible() {
+    if (!m_accessibleMade)
+        return;
+    m_accessibleMade = false;
+    // Made anew, for the document's new size, when next asked for.
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
 }
 
 void PlainEditor::setUpDocument() {
@@ -50,8 +92,16 @@ void PlainEditor::setUpDocument() {
     SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(SC_EOL_CRLF));
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int type, const char*, int, int, int, int, int, int, int) {
-                if (type & kTextChanges)
-                    ++m_textVersion;
+                if (!(type & kTextChanges))
+                    return;
+                ++m_textVersion;
+                // Typing or pasting may carry the document across the size limit. Scintilla is inside
+                // the change here: the check comes after it.
+                if (!m_sizeCheckPending) {
+                    m_sizeCheckPending = true;
+                    QMetaObject::invokeMethod(
+                        this, [this] { reportChangesBySize(); }, Qt::QueuedConnection);
+                }
             });
 }
 
@@ -72,6 +122,9 @@ void PlainEditor::setUpLook() {
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1ul);
     SendScintilla(SCI_SETSCROLLWIDTH, 1ul);
     SendScintilla(SCI_SETTABWIDTH, 8ul);
+    // Measuring text through Qt is what painting costs most: the lines on screen keep their layout, so
+    // a keystroke measures only the line it changed.
+    SendScintilla(SCI_SETLAYOUTCACHE, static_cast<unsigned long>(SC_CACHE_PAGE));
 
     applyStyle();
     SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(kStrikeIndicator), static_cast<long>(INDIC_STRIKE));
@@ -133,9 +186,14 @@ void PlainEditor::clearText() {
 }
 
 void PlainEditor::reportChangesBySize() {
-    const bool small = SendScintilla(SCI_GETLENGTH) < kAccessibleReportLimit;
+    m_sizeCheckPending = false;
+    const bool large = SendScintilla(SCI_GETLENGTH) >= kAccessibleReportLimit;
     SendScintilla(SCI_SETMODEVENTMASK,
-                  static_cast<unsigned long>(small ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+                  static_cast<unsigned long>(large ? SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE : SC_MODEVENTMASKALL));
+    if (large != m_large) {
+        m_large = large;
+        dropAccessible();
+    }
 }
 
 void PlainEditor::reserveText(std::size_t utf8Bytes) {

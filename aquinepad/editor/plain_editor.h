@@ -5,16 +5,18 @@
 
 #include "aquinepad/editor/text_editor.h"
 
+#include <QAccessible>
 #include <QString>
 #include <Qsci/qsciscintillabase.h>
 
 namespace aquinepad {
 
-class PlainEditor : public QsciScintillaBase, public TextEditor {
+class PlainEditor : public QsciScintillaBase, public TextEditor, private QAccessible::ActivationObserver {
     Q_OBJECT
 
 public:
     explicit PlainEditor(QWidget* parent = nullptr);
+    ~PlainEditor() override;
 
     void clearText() override;
     void reserveText(std::size_t utf8Bytes) override;
@@ -53,6 +55,10 @@ public:
     // The face the editor uses: the design's Song face where installed, else the bundled WenQuanYi.
     static QString fontFamily();
 
+    // The editor's accessible object, when it must differ from QScintilla's (no assistive technology,
+    // or a large document), else null. For the accessibility factory only.
+    QAccessibleInterface* accessibleForSize();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -63,6 +69,8 @@ private:
     void setUpLook();
     void removeCodeEditorKeys();
     void reportChangesBySize();
+    void dropAccessible();
+    void accessibilityActiveChanged(bool active) override;
     // Replaces the bytes in [start, end) and leaves the caret after the new text. Scintilla's own
     // replace-selection stops at a NUL byte, which documents may hold.
     void replaceRange(std::size_t start, std::size_t end, std::string_view utf8);
@@ -74,6 +82,10 @@ private:
     Rgb m_backgroundColour{255, 255, 255};
     EditorFont m_font;
     std::uint64_t m_textVersion = 0;
+    bool m_large = false;                                 // too large for per-change reports to assistive technology
+    bool m_accessibleMade = false;                        // an accessible object may exist for the editor
+    bool m_assistiveTechnology = QAccessible::isActive(); // a screen reader or the like listens
+    bool m_sizeCheckPending = false;                      // reportChangesBySize is queued
 };
 
 } // namespace aquinepad

@@ -2,6 +2,7 @@
 #include "aquinepad/editor/plain_editor.h"
 #include "aquinepad/editor/tests/text_editor_contract.h"
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace aquinepad;
@@ -55,6 +56,44 @@ private slots:
         version = editor.textVersion();
         editor.undo();
         QVERIFY(editor.textVersion() != version);
+    }
+
+    // QScintilla's accessible object counts every character before the caret after each repaint. The
+    // editor offers its text only to assistive technology that listens, and only while the document is
+    // of ordinary size; it offers it again once the document is small.
+    void onlyAListeningScreenReaderAndASmallDocumentGetTheText() {
+        QAccessible::setActive(false);
+        PlainEditor editor;
+        editor.insertAtCaret("a");
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&editor);
+        QVERIFY(iface && !iface->textInterface());
+        QCOMPARE(iface->role(), QAccessible::EditableText);
+
+        QAccessible::setActive(true);
+        iface = QAccessible::queryAccessibleInterface(&editor);
+        QVERIFY(iface && iface->textInterface());
+
+        editor.clearText();
+        editor.appendText(std::string(9u << 20, 'x'));
+        editor.finishLoading();
+        iface = QAccessible::queryAccessibleInterface(&editor);
+        QVERIFY(iface && !iface->textInterface());
+        QCOMPARE(iface->role(), QAccessible::EditableText);
+
+        // Cut down by an edit, not a load: the check follows the change.
+        editor.selectAll();
+        editor.replaceSelection("b");
+        QCoreApplication::processEvents();
+        iface = QAccessible::queryAccessibleInterface(&editor);
+        QVERIFY(iface && iface->textInterface());
+        QCOMPARE(iface->textInterface()->text(0, 1), QStringLiteral("b"));
+
+        // And grown past the limit by one: typing a long paste, say.
+        editor.insertAtCaret(std::string(9u << 20, 'y'));
+        QCoreApplication::processEvents();
+        iface = QAccessible::queryAccessibleInterface(&editor);
+        QVERIFY(iface && !iface->textInterface());
+        QAccessible::setActive(false);
     }
 };
 
