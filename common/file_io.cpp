@@ -2,7 +2,6 @@
 #include "common/file_io.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,7 +11,7 @@ namespace aquine {
 
 namespace {
 
-// The causes a user can do something about, in the user's words; the system's text for the rest.
+// Every cause in the user's words; the rare rest by the system's error number, never in English.
 std::string causeOf(int error) {
     switch (error) {
     case ENOSPC:
@@ -30,7 +29,22 @@ std::string causeOf(int error) {
     case EBUSY: return "文件正被使用";
     case ELOOP: return "符号链接太多或成环";
     case ENOMEM: return "内存不足";
-    default: return std::strerror(error);
+    case EINVAL: return "文件名含有这个磁盘不允许的字符，或磁盘不支持这个操作";
+    case EMFILE:
+    case ENFILE: return "打开的文件太多";
+    case ENXIO:
+    case ENODEV: return "设备不存在或未连接";
+    case EOVERFLOW: return "文件太大，无法处理";
+    case EAGAIN: return "文件暂时无法使用，请稍后再试";
+    case EEXIST: return "文件已存在";
+    case EXDEV: return "不能跨磁盘移动文件";
+    case ESTALE:
+    case ETIMEDOUT:
+    case ENOTCONN:
+    case EHOSTDOWN:
+    case EHOSTUNREACH: return "网络磁盘无法访问";
+    case EINTR: return "操作被中断";
+    default: return "系统错误（错误号 " + std::to_string(error) + "）";
     }
 }
 

@@ -51,6 +51,19 @@ TEST(FileIo, MissingFilesAndFoldersAreReported) {
     EXPECT_NE(result.reason().find("/nonexistent/aquine/file"), std::string::npos);
 }
 
+// Whatever the system answers, the reason a user reads has no English in it.
+TEST(FileIo, EveryErrorNumberHasAChineseReason) {
+    for (int error = 1; error < 134; ++error) {
+        const std::string reason = aquine::fileFailureReason("无法写入", "/a", error);
+        const std::string cause = reason.substr(reason.find("：") + std::string("：").size());
+        EXPECT_FALSE(cause.empty()) << error;
+        for (const char c : cause)
+            EXPECT_FALSE((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) << error << ": " << reason;
+    }
+    EXPECT_EQ(aquine::fileFailureReason("无法写入", "/a", EINVAL),
+              "无法写入 /a：文件名含有这个磁盘不允许的字符，或磁盘不支持这个操作");
+}
+
 TEST(FileIo, FailedReplaceKeepsTheOldContentAndLeavesNoTemporary) {
     const fs::path dir = makeTempDir();
     // A non-empty folder cannot be replaced by a file: the rename fails after the data was written.
