@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -63,5 +64,11 @@ Result<std::string> readFileBytes(const std::filesystem::path& file, std::uint64
 //   quota fails with the old text intact; then the bytes are written, the file cut to size and flushed.
 //   A crash or kill during the write itself can leave a mix of old and new text.
 Result<> writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// The same, for bytes made piece by piece so that a large file never needs a second whole copy in
+// memory: next() gives the following piece each time it is called, and an empty piece after the last.
+// It is called once through, except on the in-place way, which gathers every piece before it starts.
+using ByteSource = std::function<std::string_view()>;
+Result<> writeFileAtomically(const std::filesystem::path& file, const ByteSource& next);
 
 } // namespace aquine

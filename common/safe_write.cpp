@@ -6,6 +6,7 @@
 #include <climits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <new>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -234,7 +235,14 @@ namespace testing {
 void useNamelessTemporaries(bool use) { g_namelessTemporaries = use; }
 } // namespace testing
 
-Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
+namespace {
+
+// Writes what the file gets into the descriptor at offset 0; false with errno set on failure.
+using Filler = std::function<bool(int fd)>;
+// Writes the file in place, for the way that needs every byte before it starts.
+using InPlace = std::function<Result<>(const fs::path& file)>;
+
+Result<> writeFile(const fs::path& given, const Filler& fill, const InPlace& writeWhole) {
     const Result<fs::path> followed = followLinks(given);
     if (!followed)
         return fail(followed.reason());
@@ -249,9 +257,10 @@ Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
     // A file we may not write stays as it is, even where the folder would let us replace it.
     if (exists && ::access(file.c_str(), W_OK) != 0)
         return failWith("无法写入", file);
+    const auto inPlace = [&] { return writeWhole(file); };
     // Every name of a file with several must see the new text: replacing would split them.
     if (exists && old.st_nlink > 1)
-        return writeInPlace(file, bytes);
+        return inPlace();
 
     const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
     Descriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -262,7 +271,7 @@ Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
     Temporary tmp;
     if (!openTemporary(dirFd.get(), file, 0666, tmp)) {
         if (exists && (errno == EACCES || errno == EPERM || errno == EROFS))
-            return writeInPlace(file, bytes);
+            return inPlace();
         return failWith("无法在文件夹中建立临时文件以保存", file);
     }
     const auto abandon = [&](std::string_view what, int error) {
@@ -280,8 +289,7 @@ Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
         if (::fchmod(tmp.fd.get(), old.st_mode & 07777) != 0)
             return abandon("无法设置权限", errno);
     }
-    if (!reserve(tmp.fd.get(), bytes.size()) || !writeAllAt(tmp.fd.get(), bytes.data(), bytes.size(), 0) ||
-        ::fsync(tmp.fd.get()) != 0)
+    if (!fill(tmp.fd.get()) || ::fsync(tmp.fd.get()) != 0)
         return abandon("无法写入", errno);
     if (tmp.name.empty() && !nameTemporary(dirFd.get(), file, tmp))
         return abandon("无法写入", errno);
@@ -294,6 +302,37 @@ Result<> writeFileAtomically(const fs::path& given, std::string_view bytes) {
     if (!tmp.fd.close())
         return failWith("无法写完", file);
     return {};
+}
+
+} // namespace
+
+Result<> writeFileAtomically(const fs::path& file, std::string_view bytes) {
+    return writeFile(
+        file, [bytes](int fd) { return reserve(fd, bytes.size()) && writeAllAt(fd, bytes.data(), bytes.size(), 0); },
+        [bytes](const fs::path& target) { return writeInPlace(target, bytes); });
+}
+
+Result<> writeFileAtomically(const fs::path& file, const ByteSource& next) {
+    const auto fill = [&next](int fd) {
+        off_t offset = 0;
+        for (std::string_view piece = next(); !piece.empty(); piece = next()) {
+            if (!writeAllAt(fd, piece.data(), piece.size(), offset))
+                return false;
+            offset += static_cast<off_t>(piece.size());
+        }
+        return true;
+    };
+    const auto whole = [&next](const fs::path& target) -> Result<> {
+        std::string bytes;
+        try {
+            for (std::string_view piece = next(); !piece.empty(); piece = next())
+                bytes.append(piece);
+        } catch (const std::bad_alloc&) {
+            return failWith("无法写入", target, ENOMEM);
+        }
+        return writeInPlace(target, bytes);
+    };
+    return writeFile(file, fill, whole);
 }
 
 } // namespace aquine

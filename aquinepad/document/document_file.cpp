@@ -94,8 +94,33 @@ aquine::Result<> readDocumentFile(const std::filesystem::path& file, TextEditor&
     return {};
 }
 
+namespace {
+
+std::size_t utf8PieceEnd(std::string_view utf8, std::size_t begin, std::size_t size) {
+    if (utf8.size() - begin <= size)
+        return utf8.size();
+    // Cut just before a byte that starts a character (or is ASCII): the bytes on each side then encode
+    // as they would together. A piece always starts at such a byte, so one is found.
+    std::size_t end = begin + size;
+    while (end > begin + 4 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+        --end;
+    return end;
+}
+
+} // namespace
+
 aquine::Result<> writeDocumentFile(const std::filesystem::path& file, std::string_view utf8) {
-    return aquine::writeFileAtomically(file, aquine::codec::utf8ToGbk(utf8));
+    // Encoded a piece at a time, so a large document is never held a second time in full.
+    std::size_t done = 0;
+    std::string gbk;
+    return aquine::writeFileAtomically(file, [&]() -> std::string_view {
+        if (done == utf8.size())
+            return {};
+        const std::size_t end = utf8PieceEnd(utf8, done, kPieceSize);
+        gbk = aquine::codec::utf8ToGbk(utf8.substr(done, end - done));
+        done = end;
+        return gbk;
+    });
 }
 
 } // namespace aquinepad

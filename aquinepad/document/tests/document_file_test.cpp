@@ -131,3 +131,22 @@ TEST(DocumentFile, SavingThroughALinkUpdatesTheFileItPointsTo) {
     EXPECT_TRUE(fs::is_symlink(dir.path / "link.txt"));
     EXPECT_EQ(fileBytes(dir.path / "real.txt"), "new");
 }
+
+// A large save is encoded in pieces: wherever the pieces are cut, the file holds the bytes the whole
+// text encodes to, on the replacing way and on the in-place way a file with two names takes.
+TEST(DocumentFile, ALargeSaveInPiecesWritesTheWholeText) {
+    TempDir dir;
+    std::mt19937 rng(7);
+    // Every kind of character across the piece boundaries: ASCII, two-byte GBK, four-byte GB18030,
+    // bytes that form no character (kept as themselves), ill-formed UTF-8.
+    std::string utf8 = aquine::codec::gbkToUtf8(randomBytes(rng, 5u << 20));
+    utf8 += "\xF0\x9F\x98\x80\xE4\xB8\xAD\xC3";
+    const std::string expected = aquine::codec::utf8ToGbk(utf8);
+    ASSERT_TRUE(writeDocumentFile(dir.path / "big.txt", utf8));
+    EXPECT_EQ(fileBytes(dir.path / "big.txt"), expected);
+
+    fs::create_hard_link(dir.path / "big.txt", dir.path / "other-name.txt");
+    const std::string shorter = utf8.substr(0, utf8.size() / 2);
+    ASSERT_TRUE(writeDocumentFile(dir.path / "big.txt", shorter));
+    EXPECT_EQ(fileBytes(dir.path / "other-name.txt"), aquine::codec::utf8ToGbk(shorter));
+}
