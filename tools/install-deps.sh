@@ -16,7 +16,7 @@ packages=(
   libcpp-httplib-dev libboost-dev
   xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
-  poppler-utils
+  poppler-utils xterm
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr openbox
   libbenchmark-dev

@@ -5,6 +5,7 @@
 
 #include "common/result.h"
 #include "imvara/engine/keyboard.h"
+#include "imvara/x11/send_queue.h"
 #include "imvara/x11/spare_key_pool.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ typedef union _XEvent XEvent;
 
 namespace imvara {
 
-class X11Keyboard : public QObject, public Keyboard {
+class X11Keyboard : public QObject, public Keyboard, private KeySender {
     Q_OBJECT
 
 public:
@@ -65,43 +66,46 @@ private:
     Display* display() const { return m_display.get(); }
     void readEvents();
     void handle(XEvent& event);
-    // What goes to the application: a character to type, or a key to press and release again.
-    struct Output {
-        char32_t character = 0;
-        int keycode = 0;
-        unsigned modifiers = 0;
-        bool pastOurGrab = false; // a key we claim ourselves (the passed-on Backspace)
-    };
-
     void handleKeyPress(const XEvent& event);
+    void takeKey(const XEvent& event);
     int hotKeyOf(const XEvent& event) const;
-    Output passOn(const XEvent& event) const;
     std::vector<XEvent> takeFrozenKeys();
-    void sendOutput();
-    void pressAndRelease(int keycode, unsigned modifiers, bool pastOurGrab);
-    void handleRawKey(int keycode, bool press);
-    void grabKey(const Grab& grab, bool on);
+    void pump();
+    void hold();
     void releaseKeyboard();
+    void handleRawKey(int keycode, bool press);
+    void finishOutput();
+    void grabKey(const Grab& grab, bool on);
     void scheduleRead();
-    void typeCodePoint(char32_t cp);
     void restoreSpareKeys();
+    void clearOurLeftovers();
+    void markSpareKeys();
+    Millis now() const;
+    static Millis spareKeyQuarantine();
+
+    void bindSpareKey(int keycode, std::uint32_t keysym) override;
+    void typeSpareKey(int keycode) override;
+    void passOnKey(int keycode, unsigned modifiers, bool pastOurGrab) override;
 
     DisplayPtr m_display; // first, so that it closes after everything else has let go of it
     int m_xiOpcode;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_restoreTimer;
+    QTimer m_retryTimer; // output waits for a spare keycode to come out of quarantine
+    unsigned long m_marksAtom = 0;
     unsigned m_numLockMask = 0;
     int m_capsKeycode = 0;
     int m_shiftKeycodes[2] = {0, 0};
     int m_keysymsPerKeycode = 1;
     std::unique_ptr<SpareKeyPool> m_spareKeys;
+    std::unique_ptr<SendQueue> m_queue;
 
     int m_nextId = 0xC000;
     std::map<int, Grab> m_grabs; // hot-key id -> grabbed key
     int m_shiftAloneId = -1;
     bool m_shiftAlone = false;
-    bool m_holding = false;       // the keyboard is ours while keys are handled; output waits
-    std::vector<Output> m_output; // in the order it must reach the application
+    bool m_holding = false; // the keyboard is ours: keys come to us, in order, one at a time
+    bool m_pumping = false;
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };
