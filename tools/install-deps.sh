@@ -18,7 +18,7 @@ packages=(
   fonts-wqy-zenhei
   poppler-utils xterm
   googletest libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr openbox
+  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
   libbenchmark-dev
   clang-format
 )

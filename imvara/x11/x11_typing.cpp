@@ -55,7 +55,6 @@ Millis X11Keyboard::spareKeyQuarantine() {
     return kQuarantine;
 }
 
-
 void X11Keyboard::pump() {
     if (m_pumping)
         return;
@@ -199,9 +198,10 @@ void X11Keyboard::clearOurLeftovers() {
                 continue;
             int per = 0;
             KeySym* syms = XGetKeyboardMapping(display(), static_cast<KeyCode>(keycode), 1, &per);
-            bool ours = syms && per > 0;
-            for (int c = 0; ours && c < per; ++c)
-                ours = syms[c] == keysym;
+            // As we bound it: that keysym in every column the server kept (it may drop repeated ones).
+            bool ours = syms && per > 0 && syms[0] == keysym;
+            for (int c = 1; ours && c < per; ++c)
+                ours = syms[c] == keysym || syms[c] == NoSymbol;
             if (syms)
                 XFree(syms);
             if (ours) {

@@ -86,7 +86,8 @@ TEST(SendQueue, AWaitingCharacterHoldsUpEverythingBehindIt) {
     queue.pushCharacter(0x4E2D); // bound already, but behind the waiting one
     queue.pushKey(22, 0, true);
     EXPECT_EQ(queue.drain(sender, 0ms), 3);
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"c" + std::to_string(0x4E2D), "k59", "c" + std::to_string(0x597D)}));
+    EXPECT_EQ(sender.sent,
+              (std::vector<std::string>{"c" + std::to_string(0x4E2D), "k59", "c" + std::to_string(0x597D)}));
     EXPECT_FALSE(queue.frontReady(500ms));
     EXPECT_EQ(queue.retryAt(500ms), 1000ms);
     EXPECT_EQ(queue.drain(sender, 999ms), 0);
