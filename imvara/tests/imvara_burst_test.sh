@@ -46,21 +46,20 @@ result=$(burst 103 300 0)
 # Killed with characters still bound: the next start clears those bindings, but not one that another
 # program has bound since.
 xdotool key z h o n g 1 h a o 1
-marked() {
-    marks=$(xprop -root -notype _AQUINE_IMVARA_SPARE_KEYS | grep -oE '[0-9]+' | paste -sd' ')
-    read -r -a pairs <<<"$marks"
-    ((${#pairs[@]} >= 4))
-}
-poll 5 marked || fail "no spare keycodes marked as ours: '$marks'"
+poll 10 grep -q "中好$" "$xterm_out" || fail "no 中好 before the kill: $(tail -c 20 "$xterm_out")"
 kill -KILL "$imvara_pid"
 wait "$imvara_pid" 2>/dev/null || true
+marks=$(xprop -root -notype _AQUINE_IMVARA_SPARE_KEYS | grep -oE '[0-9]+' | paste -sd' ')
+read -r -a pairs <<<"$marks"
+((${#pairs[@]} >= 4)) || fail "no spare keycodes marked as ours: '$marks'"
 ours=${pairs[0]} theirs=${pairs[2]}
-xmodmap -pke | grep -qE "^keycode +$ours = [^ ]" || fail "keycode $ours was not bound"
+keymap() { xmodmap -pke >"$typed.keymap" && grep -qE "$1" "$typed.keymap"; } # no grep -q in a pipe: pipefail
+keymap "^keycode +$ours = [^ ]" || fail "keycode $ours was not bound"
 xmodmap -e "keycode $theirs = F20"
 start_imvara
-xmodmap -pke | grep -qE "^keycode +$ours =\s*$" || fail "keycode $ours still bound after the restart"
-xmodmap -pke | grep -qE "^keycode +$theirs = F20" || fail "keycode $theirs, bound by another program, was cleared"
-xprop -root _AQUINE_IMVARA_SPARE_KEYS | grep -q "not found" || fail "the old marks were kept"
+keymap "^keycode +$ours =\s*$" || fail "keycode $ours still bound after the restart"
+keymap "^keycode +$theirs = F20" || fail "keycode $theirs, bound by another program, was cleared"
+[[ $(xprop -root _AQUINE_IMVARA_SPARE_KEYS) == *"not found"* ]] || fail "the old marks were kept"
 xdotool key n i 1
 poll 10 grep -q "你$" "$xterm_out" || fail "typing after the restart: $(tail -c 20 "$xterm_out")"
 
