@@ -3,6 +3,8 @@
 # xterm, with and without busy loops on the cores: how many characters were lost, wrong or reordered.
 # Usage: bench/imvara_burst.sh [BUILD_DIR] [RUNS:DELAY_MS:BUSY_LOOPS ...]
 #   (default: build 20:3:2 10:0:0)
+# IMVARA_KEY_QUARANTINE_MS=N runs the input method with another spare-keycode quarantine, to measure
+# how long it must be: too short a one shows up as wrong characters under load.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)

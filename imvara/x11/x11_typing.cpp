@@ -37,10 +37,11 @@ KeySym keysymOfCodePoint(char32_t cp) {
 constexpr int kRestoreDelayMs = 2000;
 
 // How long after its last press a spare keycode may still be unread by a lagging application, which
-// would then type whatever it is bound to when it gets there. Ten times the worst lag measured with
-// the machine's cores all busy (bench/imvara_burst.sh); what it costs is that more than the pool's
-// size of distinct characters within this time wait for a keycode.
-constexpr Millis kQuarantine{1000};
+// would then type whatever it is bound to when it gets there. With both cores busy and a load average
+// above 20, an xterm typed wrong characters at 300 and 600 ms and none at 1 and 2 s
+// (bench/imvara_burst.sh): twice the shortest clean value. What it costs: more distinct characters
+// than there are spare keycodes within this time wait for one.
+constexpr Millis kQuarantine{2000};
 
 // Root window property that lists the spare keycodes we bound (keycode, keysym pairs), so that a
 // start after a killed run clears its bindings and only those.
