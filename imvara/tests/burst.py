@@ -59,6 +59,8 @@ def compare(expected_path, got_path):
         if op != "equal":
             missing.update(want[a1:a2])
             extra.update(got[b1:b2])
+            print(f"  at {a1}: expected {want[max(a1 - 5, 0):a2 + 5]!r}, got {got[max(b1 - 5, 0):b2 + 5]!r}",
+                  file=sys.stderr)
     moved = missing & extra
     lost = sum((missing - moved).values())
     wrong = sum((extra - moved).values())

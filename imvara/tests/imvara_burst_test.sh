@@ -28,6 +28,14 @@ kill -STOP "$imvara_pid"
 xdotool key --delay 40 n i 1 comma h a o 1 Return 0 shift+a a space period
 kill -CONT "$imvara_pid"
 expect_typed $'你,好\n0A啊.' 20
+# Shift alone among the waiting keys hides and shows the bar in its place: the letters between are
+# typed as they are, those around it are pinyin.
+xdotool key ctrl+a BackSpace
+expect_typed ""
+kill -STOP "$imvara_pid"
+xdotool key --delay 40 n i 1 shift a b shift h a o 1
+kill -CONT "$imvara_pid"
+expect_typed "你ab好" 20
 kill "$target_pid"
 
 # 300 keys of pinyin, choice keys, punctuation and digits into an xterm: with both cores busy, more
@@ -63,4 +71,4 @@ keymap "^keycode +$theirs = F20" || fail "keycode $theirs, bound by another prog
 xdotool key n i 1
 poll 10 grep -q "你$" "$xterm_out" || fail "typing after the restart: $(tail -c 20 "$xterm_out")"
 
-echo "imvara burst: 6 passed, 0 failed"
+echo "imvara burst: 7 passed, 0 failed"

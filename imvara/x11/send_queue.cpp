@@ -3,9 +3,7 @@
 
 namespace imvara {
 
-void SendQueue::pushKey(int keycode, unsigned modifiers, bool pastOurGrab) {
-    m_pending.push_back({0, keycode, modifiers, pastOurGrab});
-}
+void SendQueue::pushKey(int keycode, unsigned modifiers) { m_pending.push_back({0, keycode, modifiers}); }
 
 void SendQueue::pushCharacter(std::uint32_t keysym) {
     if (m_pool.empty() || keysym == 0)
@@ -24,7 +22,7 @@ int SendQueue::drain(KeySender& sender, Millis now) {
     while (!m_pending.empty()) {
         const Action& action = m_pending.front();
         if (action.keysym == 0) {
-            sender.passOnKey(action.keycode, action.modifiers, action.pastOurGrab);
+            sender.passOnKey(action.keycode, action.modifiers);
         } else {
             const auto slot = m_pool.assign(action.keysym, now);
             if (!slot)

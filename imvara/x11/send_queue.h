@@ -20,16 +20,16 @@ public:
     virtual void bindSpareKey(int keycode, std::uint32_t keysym) = 0;
     // Presses and releases a spare keycode.
     virtual void typeSpareKey(int keycode) = 0;
-    // Presses and releases a key of the keyboard with these modifiers; pastOurGrab: a key we claim
-    // ourselves, which must reach the application this once.
-    virtual void passOnKey(int keycode, unsigned modifiers, bool pastOurGrab) = 0;
+    // Presses and releases a key of the keyboard with these modifiers; past our own claim on it, if
+    // we claim it by now.
+    virtual void passOnKey(int keycode, unsigned modifiers) = 0;
 };
 
 class SendQueue {
 public:
     explicit SendQueue(SpareKeyPool& pool) : m_pool(pool) {}
 
-    void pushKey(int keycode, unsigned modifiers, bool pastOurGrab);
+    void pushKey(int keycode, unsigned modifiers);
     // A character as a keysym; dropped when there are no spare keycodes at all.
     void pushCharacter(std::uint32_t keysym);
 
@@ -47,7 +47,6 @@ private:
         std::uint32_t keysym = 0; // a character to type, or:
         int keycode = 0;          // a key to pass on
         unsigned modifiers = 0;
-        bool pastOurGrab = false;
     };
 
     SpareKeyPool& m_pool;

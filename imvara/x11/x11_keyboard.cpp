@@ -19,6 +19,11 @@ namespace {
 // A key another program holds is simply not captured; the default Xlib handler would end the program.
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
 
+// The events taken while keys are let through one by one: keys, and the raw events beside them.
+Bool isKeyOrExtension(Display*, XEvent* event, XPointer) {
+    return event->type == KeyPress || event->type == KeyRelease || event->type == GenericEvent;
+}
+
 KeySym keysymOfVirtualKey(VirtualKey key) {
     const int vk = static_cast<int>(key);
     if (isLetterKey(key))
@@ -95,10 +100,15 @@ X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode) : m_display(std::m
     // Num Lock's modifier bit varies between keymaps; hot keys must work with it on.
     if (XModifierKeymap* map = XGetModifierMapping(display())) {
         const KeyCode numLock = XKeysymToKeycode(display(), XK_Num_Lock);
-        for (int mod = 0; mod < 8; ++mod)
-            for (int k = 0; k < map->max_keypermod; ++k)
-                if (numLock && map->modifiermap[mod * map->max_keypermod + k] == numLock)
+        for (int mod = 0; mod < 8; ++mod) {
+            for (int k = 0; k < map->max_keypermod; ++k) {
+                const KeyCode keycode = map->modifiermap[mod * map->max_keypermod + k];
+                if (numLock && keycode == numLock)
                     m_numLockMask = 1u << mod;
+                if (keycode && ((1u << mod) & (ShiftMask | ControlMask | Mod1Mask)))
+                    m_modifierKeys.push_back({keycode, 1u << mod});
+            }
+        }
         XFreeModifiermap(map);
     }
 
@@ -151,7 +161,7 @@ void X11Keyboard::handle(XEvent& event) {
         XGetEventData(display(), &event.xcookie)) {
         if (event.xcookie.evtype == XI_RawKeyPress || event.xcookie.evtype == XI_RawKeyRelease) {
             const auto* raw = static_cast<XIRawEvent*>(event.xcookie.data);
-            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress);
+            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress, raw->time);
         } else if (event.xcookie.evtype == XI_RawButtonPress) {
             m_shiftAlone = false; // Shift held to extend a selection with the mouse
         }
@@ -176,6 +186,8 @@ void X11Keyboard::handleKeyPress(const XEvent& event) {
 }
 
 void X11Keyboard::takeKey(const XEvent& event) {
+    // Keys let through from the frozen keyboard bring no raw events: watch Shift and Caps Lock here.
+    handleRawKey(static_cast<int>(event.xkey.keycode), event.type == KeyPress, event.xkey.time);
     if (event.type != KeyPress)
         return; // releases: of keys we took, or sent again as whole keystrokes
     if (const int id = hotKeyOf(event); id >= 0) {
@@ -188,7 +200,7 @@ void X11Keyboard::takeKey(const XEvent& event) {
     // A modifier or lock has done its work in the server already; pressing it again would undo it.
     if (IsModifierKey(keysym) || keysym == XK_Caps_Lock || keysym == XK_Num_Lock)
         return;
-    m_queue->pushKey(keycode, event.xkey.state & (ShiftMask | ControlMask | Mod1Mask), false);
+    m_queue->pushKey(keycode, event.xkey.state & (ShiftMask | ControlMask | Mod1Mask));
 }
 
 std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
@@ -200,7 +212,11 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
         XSync(display(), False);
         bool more = false;
         XEvent event;
-        while (XCheckMaskEvent(display(), KeyPressMask | KeyReleaseMask, &event)) {
+        while (XCheckIfEvent(display(), &event, &isKeyOrExtension, nullptr)) {
+            if (event.type == GenericEvent) {
+                handle(event); // a raw event: Shift alone or Caps Lock, in its place (pump)
+                continue;
+            }
             keys.push_back(event);
             more = true;
         }
@@ -210,7 +226,14 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
     return keys;
 }
 
-void X11Keyboard::handleRawKey(int keycode, bool press) {
+void X11Keyboard::handleRawKey(int keycode, bool press, unsigned long time) {
+    // A key can come both as a raw event and to our grab; it counts once. The raw event comes first.
+    if (keycode < 0 || keycode >= static_cast<int>(m_lastSeen.size()))
+        return;
+    const unsigned long seen = time << 1 | (press ? 1u : 0u);
+    if (m_lastSeen[static_cast<std::size_t>(keycode)] == seen)
+        return;
+    m_lastSeen[static_cast<std::size_t>(keycode)] = seen;
     const bool shift = keycode == m_shiftKeycodes[0] || keycode == m_shiftKeycodes[1];
     if (press) {
         // Shift alone: pressed and released with no other key in between.
@@ -222,13 +245,36 @@ void X11Keyboard::handleRawKey(int keycode, bool press) {
     // A release counts only after its press: some senders release a lock key twice.
     if (keycode == m_capsKeycode && m_capsHeld) {
         m_capsHeld = false;
-        ++m_capsReleases;
-        emit capsLockReleased();
+        takeRawAction({time, false});
     }
     if (shift && m_shiftAlone) {
         m_shiftAlone = false;
-        if (m_shiftAloneId >= 0)
+        takeRawAction({time, true});
+    }
+}
+
+void X11Keyboard::takeRawAction(RawAction action) {
+    // A raw event may come before keys pressed earlier that still wait in the server for us: it acts
+    // in its place among those keys (pump), by the time the server gave them.
+    m_rawActions.push_back(action);
+    if (m_pumping)
+        return;
+    if (m_holding)
+        pump();
+    else
+        performRawActions(~0ul);
+}
+
+void X11Keyboard::performRawActions(unsigned long before) {
+    while (!m_rawActions.empty() && m_rawActions.front().time <= before) {
+        const RawAction action = m_rawActions.front();
+        m_rawActions.pop_front();
+        if (!action.shiftAlone) {
+            ++m_capsReleases;
+            emit capsLockReleased();
+        } else if (m_shiftAloneId >= 0) {
             emit hotKeyPressed(m_shiftAloneId);
+        }
     }
 }
 
@@ -292,7 +338,7 @@ void X11Keyboard::synthesizeKey(VirtualKey key) {
     if (keycode == 0)
         return;
     // Passed on in its place among the other output, past our own claim on the key.
-    m_queue->pushKey(keycode, 0, true);
+    m_queue->pushKey(keycode, 0);
     if (!m_holding)
         pump();
 }

@@ -10,6 +10,8 @@
 
 #include <QObject>
 #include <QTimer>
+#include <array>
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -67,14 +69,25 @@ private:
     void readEvents();
     void handle(XEvent& event);
     void handleKeyPress(const XEvent& event);
+    // A key that reached us: a hot key is handled (its output queued), any other is queued as it is.
     void takeKey(const XEvent& event);
     int hotKeyOf(const XEvent& event) const;
     std::vector<XEvent> takeFrozenKeys();
+    // Takes every key queued up in the server, then sends the output queue as far as it can go;
+    // while some of it waits, the keyboard stays ours so that later keys queue up behind it.
     void pump();
     void hold();
     void releaseKeyboard();
-    void handleRawKey(int keycode, bool press);
-    void finishOutput();
+    // Shift alone or a Caps Lock release, at the server's time of the key. Fed by raw events, and by
+    // the keys we take while we hold the keyboard (the server sends no raw events for those).
+    struct RawAction {
+        unsigned long time;
+        bool shiftAlone; // else Caps Lock released
+    };
+    void handleRawKey(int keycode, bool press, unsigned long time);
+    void takeRawAction(RawAction action);
+    void performRawActions(unsigned long before);
+    void finishOutput(); // at the end: waiting output goes out, bindings are cleared when they may be
     void grabKey(const Grab& grab, bool on);
     void scheduleRead();
     void restoreSpareKeys();
@@ -85,7 +98,8 @@ private:
 
     void bindSpareKey(int keycode, std::uint32_t keysym) override;
     void typeSpareKey(int keycode) override;
-    void passOnKey(int keycode, unsigned modifiers, bool pastOurGrab) override;
+    void passOnKey(int keycode, unsigned modifiers) override;
+    std::vector<int> liftModifiers(const char* keys, unsigned keep);
 
     DisplayPtr m_display; // first, so that it closes after everything else has let go of it
     int m_xiOpcode;
@@ -94,6 +108,7 @@ private:
     QTimer m_retryTimer; // output waits for a spare keycode to come out of quarantine
     unsigned long m_marksAtom = 0;
     unsigned m_numLockMask = 0;
+    std::vector<Grab> m_modifierKeys; // the keycodes of Shift, Ctrl and Alt, with their mask
     int m_capsKeycode = 0;
     int m_shiftKeycodes[2] = {0, 0};
     int m_keysymsPerKeycode = 1;
@@ -106,6 +121,8 @@ private:
     bool m_shiftAlone = false;
     bool m_holding = false; // the keyboard is ours: keys come to us, in order, one at a time
     bool m_pumping = false;
+    std::deque<RawAction> m_rawActions;          // waiting for the keys pressed before them
+    std::array<unsigned long, 256> m_lastSeen{}; // per keycode: time and press of the last event
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };

@@ -66,10 +66,14 @@ void X11Keyboard::pump() {
     if (m_holding) {
         // Every key that queued up meanwhile, in turn, until none is left: a hot key among them is
         // handled in its place, its output queued behind the keys before it.
-        for (std::vector<XEvent> keys = takeFrozenKeys(); !keys.empty(); keys = takeFrozenKeys())
-            for (const XEvent& key : keys)
+        for (std::vector<XEvent> keys = takeFrozenKeys(); !keys.empty(); keys = takeFrozenKeys()) {
+            for (const XEvent& key : keys) {
+                performRawActions(key.xkey.time);
                 takeKey(key);
+            }
+        }
     }
+    performRawActions(~0ul);
     int sent = 0;
     if (m_queue->frontReady(now())) {
         releaseKeyboard();
@@ -96,28 +100,32 @@ void X11Keyboard::hold() {
                                   CurrentTime) == GrabSuccess;
 }
 
-void X11Keyboard::passOnKey(int keycode, unsigned modifiers, bool pastOurGrab) {
+void X11Keyboard::passOnKey(int keycode, unsigned modifiers) {
     // A press of a key still down on the same device (another XTest client, say) would only count
     // as a repeat, so release it first.
     char keys[32];
     XQueryKeymap(display(), keys);
     if (keys[keycode / 8] & (1 << (keycode % 8)))
         XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
-    const Window root = DefaultRootWindow(display());
-    const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
-    if (pastOurGrab)
-        for (unsigned lock : locks)
-            XUngrabKey(display(), keycode, modifiers | lock, root);
-    // Shift, Ctrl or Alt it was typed with may be up by now: latch them for this one key, or it would
-    // arrive as another key (and a bare letter would even come back to us).
+    // A key we claim by now (the passed-on Backspace; a letter typed while the bar was hidden and
+    // sent after it came back) would come back to us: let go of it for this one press.
+    const Grab* claimed = nullptr;
+    for (const auto& [id, grab] : m_grabs)
+        if (grab.keycode == keycode && grab.modifiers == modifiers)
+            claimed = &grab;
+    if (claimed)
+        grabKey(*claimed, false);
+    const std::vector<int> lifted = liftModifiers(keys, modifiers);
+    // Those it was typed with may be up by now: latch them for this one key, or it would arrive as
+    // another key (and a bare letter would even come back to us).
     if (modifiers != 0)
         XkbLatchModifiers(display(), XkbUseCoreKbd, modifiers, modifiers);
     XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), True, CurrentTime);
     XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
-    if (pastOurGrab)
-        for (const auto& [id, grab] : m_grabs)
-            if (grab.keycode == keycode && grab.modifiers == modifiers)
-                grabKey(grab, true);
+    for (int kc : lifted)
+        XTestFakeKeyEvent(display(), static_cast<unsigned>(kc), True, CurrentTime);
+    if (claimed)
+        grabKey(*claimed, true);
 }
 
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
@@ -135,8 +143,27 @@ void X11Keyboard::bindSpareKey(int keycode, std::uint32_t keysym) {
 }
 
 void X11Keyboard::typeSpareKey(int keycode) {
+    char keys[32];
+    XQueryKeymap(display(), keys);
+    const std::vector<int> lifted = liftModifiers(keys, 0); // Ctrl+中 would be no character
     XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), True, CurrentTime);
     XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
+    for (int kc : lifted)
+        XTestFakeKeyEvent(display(), static_cast<unsigned>(kc), True, CurrentTime);
+}
+
+std::vector<int> X11Keyboard::liftModifiers(const char* keys, unsigned keep) {
+    // Shift, Ctrl or Alt held down now, for a key pressed after the one we send, would change it: let
+    // them up around it, and down again after it.
+    std::vector<int> lifted;
+    for (const Grab& modifier : m_modifierKeys) {
+        const int kc = modifier.keycode;
+        if ((modifier.modifiers & ~keep) && (keys[kc / 8] & (1 << (kc % 8)))) {
+            XTestFakeKeyEvent(display(), static_cast<unsigned>(kc), False, CurrentTime);
+            lifted.push_back(kc);
+        }
+    }
+    return lifted;
 }
 
 Millis X11Keyboard::now() const {

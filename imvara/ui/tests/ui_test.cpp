@@ -106,9 +106,9 @@ private slots:
         session.setBarView(&bar);
         bar.show();
         session.ProcessKey(kKeyHide);
-        QVERIFY(bar.isHidden());
+        QTRY_VERIFY(bar.isHidden());
         session.ProcessKey(kKeyHide);
-        QVERIFY(bar.isVisible());
+        QTRY_VERIFY(bar.isVisible());
     }
 
     void wordWindowAddsModifiesAndDeletes() {
