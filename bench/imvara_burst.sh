@@ -28,7 +28,8 @@ exec "$root/tests/system/with_x.sh" bash -c '
         busy_loops "$loops"
         total_lost=0 total_wrong=0 total_moved=0 bad=0 started=$SECONDS
         for run in $(seq "$runs"); do
-            read -r _ lost _ wrong _ moved < <(burst $((seed++)) 300 "$delay")
+            read -r _ lost _ wrong _ moved < <(burst "$seed" 300 "$delay")
+            seed=$((seed + 1))
             ((lost + wrong + moved)) && { bad=$((bad + 1)); echo "  run $run: lost $lost wrong $wrong reordered $moved"; }
             total_lost=$((total_lost + lost)) total_wrong=$((total_wrong + wrong)) total_moved=$((total_moved + moved))
         done

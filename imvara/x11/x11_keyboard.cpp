@@ -161,7 +161,7 @@ void X11Keyboard::handle(XEvent& event) {
         XGetEventData(display(), &event.xcookie)) {
         if (event.xcookie.evtype == XI_RawKeyPress || event.xcookie.evtype == XI_RawKeyRelease) {
             const auto* raw = static_cast<XIRawEvent*>(event.xcookie.data);
-            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress, raw->time);
+            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress, raw->time, true);
         } else if (event.xcookie.evtype == XI_RawButtonPress) {
             m_shiftAlone = false; // Shift held to extend a selection with the mouse
         }
@@ -187,7 +187,7 @@ void X11Keyboard::handleKeyPress(const XEvent& event) {
 
 void X11Keyboard::takeKey(const XEvent& event) {
     // Keys let through from the frozen keyboard bring no raw events: watch Shift and Caps Lock here.
-    handleRawKey(static_cast<int>(event.xkey.keycode), event.type == KeyPress, event.xkey.time);
+    handleRawKey(static_cast<int>(event.xkey.keycode), event.type == KeyPress, event.xkey.time, false);
     if (event.type != KeyPress)
         return; // releases: of keys we took, or sent again as whole keystrokes
     if (const int id = hotKeyOf(event); id >= 0) {
@@ -226,10 +226,15 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
     return keys;
 }
 
-void X11Keyboard::handleRawKey(int keycode, bool press, unsigned long time) {
-    // A key can come both as a raw event and to our grab; it counts once. The raw event comes first.
+void X11Keyboard::handleRawKey(int keycode, bool press, unsigned long time, bool raw) {
     if (keycode < 0 || keycode >= static_cast<int>(m_lastSeen.size()))
         return;
+    // Shift we let up and down again around a key we sent is not the user's.
+    if (int& own = m_ownModifierEvents[static_cast<std::size_t>(keycode)]; raw && own > 0) {
+        --own;
+        return;
+    }
+    // A key can come both as a raw event and to our grab; it counts once. The raw event comes first.
     const unsigned long seen = time << 1 | (press ? 1u : 0u);
     if (m_lastSeen[static_cast<std::size_t>(keycode)] == seen)
         return;

@@ -84,7 +84,7 @@ private:
         unsigned long time;
         bool shiftAlone; // else Caps Lock released
     };
-    void handleRawKey(int keycode, bool press, unsigned long time);
+    void handleRawKey(int keycode, bool press, unsigned long time, bool raw);
     void takeRawAction(RawAction action);
     void performRawActions(unsigned long before);
     void finishOutput(); // at the end: waiting output goes out, bindings are cleared when they may be
@@ -123,6 +123,7 @@ private:
     bool m_pumping = false;
     std::deque<RawAction> m_rawActions;          // waiting for the keys pressed before them
     std::array<unsigned long, 256> m_lastSeen{}; // per keycode: time and press of the last event
+    std::array<int, 256> m_ownModifierEvents{};  // raw events still to come of modifiers we let up
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };

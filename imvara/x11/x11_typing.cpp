@@ -161,6 +161,7 @@ std::vector<int> X11Keyboard::liftModifiers(const char* keys, unsigned keep) {
         if ((modifier.modifiers & ~keep) && (keys[kc / 8] & (1 << (kc % 8)))) {
             XTestFakeKeyEvent(display(), static_cast<unsigned>(kc), False, CurrentTime);
             lifted.push_back(kc);
+            m_ownModifierEvents[static_cast<std::size_t>(kc)] += 2; // up and down again: no Shift alone
         }
     }
     return lifted;
