@@ -1,6 +1,7 @@
 // The input method's keyboard on X11: the hot keys are passive grabs on the root window, Shift alone
-// and Caps Lock are read from XInput2 raw key events (which arrive whatever is grabbed), and text is
-// typed into the focused window through XTest with spare keycodes bound to each character.
+// and Caps Lock are read from XInput2 raw key events (which arrive whatever is grabbed) and from the
+// keys we take while we hold the keyboard, and text is typed into the focused window through XTest
+// with spare keycodes bound to each character, in the order of the keys that produced it.
 #pragma once
 
 #include "common/result.h"
