@@ -12,6 +12,7 @@ shift || true
 conditions=("$@")
 ((${#conditions[@]})) || conditions=(20:3:2 10:0:0)
 export AQUINE_BIN=$build/bin
+export BURST_SEED
 exec "$root/tests/system/with_x.sh" bash -c '
     set -euo pipefail
     root=$1; shift
@@ -22,7 +23,7 @@ exec "$root/tests/system/with_x.sh" bash -c '
     start_xterm_target
     start_imvara
     echo "machine: $(nproc) cores, load average $(cut -d" " -f1-3 /proc/loadavg) at start"
-    seed=1
+    seed=${BURST_SEED:-1}
     for condition in "$@"; do
         IFS=: read -r runs delay loops <<<"$condition"
         busy_loops "$loops"

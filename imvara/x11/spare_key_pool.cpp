@@ -12,6 +12,10 @@ SpareKeyPool::SpareKeyPool(std::vector<int> keycodes, Millis quarantine) : m_qua
         m_slots.push_back({keycode});
 }
 
+bool SpareKeyPool::owns(int keycode) const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [&](const Slot& slot) { return slot.keycode == keycode; });
+}
+
 std::optional<SpareKeyPool::Assignment> SpareKeyPool::assign(std::uint32_t keysym, Millis now) {
     Slot* chosen = nullptr;
     for (Slot& slot : m_slots) {

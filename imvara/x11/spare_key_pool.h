@@ -27,6 +27,7 @@ public:
     // No keycode at all: characters cannot be typed.
     bool empty() const { return m_slots.empty(); }
     std::size_t size() const { return m_slots.size(); }
+    bool owns(int keycode) const;
     Millis quarantine() const { return m_quarantine; }
 
     // The keycode for a keysym pressed at `now`: the one already bound to it, else a free one, else

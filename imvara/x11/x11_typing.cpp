@@ -6,6 +6,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <algorithm>
@@ -129,8 +130,32 @@ void X11Keyboard::passOnKey(int keycode, unsigned modifiers) {
 }
 
 void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
-    for (char32_t cp : aquine::decodeCodePage(bytes, codePage))
-        m_queue->pushCharacter(static_cast<std::uint32_t>(keysymOfCodePoint(cp)));
+    XkbStateRec state{};
+    const bool capsLocked =
+        XkbGetState(display(), XkbUseCoreKbd, &state) == Success && (state.locked_mods & LockMask) != 0;
+    for (char32_t cp : aquine::decodeCodePage(bytes, codePage)) {
+        const KeySym keysym = keysymOfCodePoint(cp);
+        // A character the keyboard has goes out as its own key: bound to a spare keycode it would
+        // also be found there by other programs that type by keysym, which would then type it on a
+        // keycode we are about to bind to something else.
+        KeyCode keycode = keysym == NoSymbol ? 0 : XKeysymToKeycode(display(), keysym);
+        if (m_spareKeys->owns(keycode))
+            keycode = 0;                    // one we bound ourselves is no key of the keyboard
+        unsigned modifiers = ShiftMask + 1; // none found yet
+        if (keycode != 0 && XkbKeycodeToKeysym(display(), keycode, 0, 0) == keysym)
+            modifiers = 0;
+        else if (keycode != 0 && XkbKeycodeToKeysym(display(), keycode, 0, 1) == keysym)
+            modifiers = ShiftMask;
+        if (modifiers <= ShiftMask) {
+            KeySym lower = 0, upper = 0;
+            XConvertCase(keysym, &lower, &upper);
+            if (capsLocked && lower != upper)
+                modifiers ^= ShiftMask; // Caps Lock already makes a letter a capital
+            m_queue->pushKey(keycode, modifiers);
+        } else {
+            m_queue->pushCharacter(static_cast<std::uint32_t>(keysym));
+        }
+    }
     if (!m_holding)
         pump();
 }

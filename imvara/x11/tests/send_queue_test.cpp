@@ -36,6 +36,8 @@ public:
 TEST(SpareKeyPool, ABoundCharacterKeepsItsKeycodeAndOthersWaitOutTheQuarantine) {
     SpareKeyPool pool({12, 10, 11, 10}, kQ); // duplicates count once
     EXPECT_EQ(pool.size(), 3u);
+    EXPECT_TRUE(pool.owns(11));
+    EXPECT_FALSE(pool.owns(13));
     auto a = pool.assign('a', 0ms);
     ASSERT_TRUE(a);
     EXPECT_EQ(a->keycode, 10); // lowest first
