@@ -38,10 +38,10 @@ KeySym keysymOfCodePoint(char32_t cp) {
 constexpr int kRestoreDelayMs = 2000;
 
 // How long after its last press a spare keycode may still be unread by a lagging application, which
-// would then type whatever it is bound to when it gets there. With both cores busy and a load average
-// above 20, an xterm typed wrong characters at 300 and 600 ms and none at 1 and 2 s
-// (bench/imvara_burst.sh): twice the shortest clean value. What it costs: more distinct characters
-// than there are spare keycodes within this time wait for one.
+// would then type whatever it is bound to when it gets there. An xterm typed wrong characters with
+// 0 and 100 ms at a load average of 4, and with 300 and 600 ms at a load average above 20; none with
+// 1 or 2 s (bench/imvara_burst.sh). Two seconds leaves room for a machine busier still; what it costs
+// is that more distinct characters than there are spare keycodes within this time wait for one.
 constexpr Millis kQuarantine{2000};
 
 // Root window property that lists the spare keycodes we bound (keycode, keysym pairs), so that a
