@@ -16,9 +16,9 @@ packages=(
   libcpp-httplib-dev libboost-dev
   xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
-  poppler-utils xclip
+  poppler-utils xclip xterm
   googletest libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick xcompmgr openbox
+  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
   libbenchmark-dev
   clang-format
 )

@@ -41,7 +41,12 @@ public:
     BarWindow(Session& session, LookupText& lookup, std::filesystem::path programDir, aquine::Prompter& prompter);
 
     // Shift alone hides the whole bar and shows it again.
-    void setBarVisible(bool visible) override { setVisible(visible); }
+    // Shown or hidden once the key at hand is handled: the keyboard may hold the X server meanwhile,
+    // and mapping a window can wait for an answer from it.
+    void setBarVisible(bool visible) override {
+        QMetaObject::invokeMethod(
+            this, [this, visible] { setVisible(visible); }, Qt::QueuedConnection);
+    }
 
     // Shows what the session holds now.
     void refresh();

@@ -1,44 +1,80 @@
-// Spare keycode assignment.
+// Spare keycode assignment with a quarantine after each press.
 #include "imvara/x11/spare_key_pool.h"
 
 #include <algorithm>
 
 namespace imvara {
 
-SpareKeyPool::SpareKeyPool(std::vector<int> keycodes) : m_free(std::move(keycodes)) {
-    std::reverse(m_free.begin(), m_free.end()); // hand them out lowest first
+SpareKeyPool::SpareKeyPool(std::vector<int> keycodes, Millis quarantine) : m_quarantine(quarantine) {
+    std::sort(keycodes.begin(), keycodes.end());
+    keycodes.erase(std::unique(keycodes.begin(), keycodes.end()), keycodes.end());
+    for (int keycode : keycodes)
+        m_slots.push_back({keycode});
 }
 
-std::optional<SpareKeyPool::Assignment> SpareKeyPool::assign(std::uint32_t keysym) {
-    if (const auto found = m_byKeysym.find(keysym); found != m_byKeysym.end()) {
-        m_lru.splice(m_lru.begin(), m_lru, found->second);
-        return Assignment{found->second->keycode, false};
+bool SpareKeyPool::owns(int keycode) const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [&](const Slot& slot) { return slot.keycode == keycode; });
+}
+
+std::optional<SpareKeyPool::Assignment> SpareKeyPool::assign(std::uint32_t keysym, Millis now) {
+    Slot* chosen = nullptr;
+    for (Slot& slot : m_slots) {
+        if (slot.keysym == keysym) {
+            slot.lastPress = now;
+            return Assignment{slot.keycode, false};
+        }
     }
-    int keycode;
-    if (!m_free.empty()) {
-        keycode = m_free.back();
-        m_free.pop_back();
-    } else if (!m_lru.empty()) {
-        keycode = m_lru.back().keycode;
-        m_byKeysym.erase(m_lru.back().keysym);
-        m_lru.pop_back();
-    } else {
+    for (Slot& slot : m_slots) {
+        if (slot.keysym == 0) {
+            chosen = &slot;
+            break;
+        }
+        if (outOfQuarantine(slot, now) && (!chosen || slot.lastPress < chosen->lastPress))
+            chosen = &slot;
+    }
+    if (!chosen)
         return std::nullopt;
-    }
-    m_lru.push_front({keycode, keysym});
-    m_byKeysym[keysym] = m_lru.begin();
-    return Assignment{keycode, true};
+    chosen->keysym = keysym;
+    chosen->lastPress = now;
+    return Assignment{chosen->keycode, true};
 }
 
-std::vector<int> SpareKeyPool::takeBound() {
-    std::vector<int> bound;
-    for (const Slot& slot : m_lru)
-        bound.push_back(slot.keycode);
-    m_free.insert(m_free.end(), bound.begin(), bound.end());
-    std::sort(m_free.begin(), m_free.end(), std::greater<>());
-    m_lru.clear();
-    m_byKeysym.clear();
+std::optional<Millis> SpareKeyPool::waitUntil(std::uint32_t keysym, Millis now) const {
+    for (const Slot& slot : m_slots)
+        if (slot.keysym == keysym || slot.keysym == 0 || outOfQuarantine(slot, now))
+            return std::nullopt;
+    return nextReleaseAt();
+}
+
+std::optional<Millis> SpareKeyPool::nextReleaseAt() const {
+    std::optional<Millis> first;
+    for (const Slot& slot : m_slots)
+        if (slot.keysym != 0 && (!first || slot.lastPress + m_quarantine < *first))
+            first = slot.lastPress + m_quarantine;
+    return first;
+}
+
+std::vector<std::pair<int, std::uint32_t>> SpareKeyPool::bindings() const {
+    std::vector<std::pair<int, std::uint32_t>> bound;
+    for (const Slot& slot : m_slots)
+        if (slot.keysym != 0)
+            bound.emplace_back(slot.keycode, slot.keysym);
     return bound;
+}
+
+bool SpareKeyPool::anyBound() const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [](const Slot& slot) { return slot.keysym != 0; });
+}
+
+std::vector<int> SpareKeyPool::takeReleased(Millis now) {
+    std::vector<int> released;
+    for (Slot& slot : m_slots) {
+        if (slot.keysym != 0 && outOfQuarantine(slot, now)) {
+            slot.keysym = 0;
+            released.push_back(slot.keycode);
+        }
+    }
+    return released;
 }
 
 } // namespace imvara

@@ -16,12 +16,13 @@ namespace imvara {
 
 namespace {
 
-// The spare keycodes go back to nothing this long after the last character typed: long enough for
-// every application to have read the keys, short enough that the keymap looks untouched.
-constexpr int kRestoreDelayMs = 2000;
-
 // A key another program holds is simply not captured; the default Xlib handler would end the program.
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+// The events taken while keys are let through one by one: keys, and the raw events beside them.
+Bool isKeyOrExtension(Display*, XEvent* event, XPointer) {
+    return event->type == KeyPress || event->type == KeyRelease || event->type == GenericEvent;
+}
 
 KeySym keysymOfVirtualKey(VirtualKey key) {
     const int vk = static_cast<int>(key);
@@ -47,20 +48,6 @@ unsigned x11Modifiers(Modifiers modifiers) {
     if (holds(modifiers, Modifiers::Alt))
         mods |= Mod1Mask;
     return mods;
-}
-
-KeySym keysymOfCodePoint(char32_t cp) {
-    switch (cp) {
-    case U'\t': return XK_Tab;
-    case U'\r':
-    case U'\n': return XK_Return;
-    default: break;
-    }
-    if (cp < 0x20 || cp == 0x7F)
-        return NoSymbol;
-    if (cp < 0x100)
-        return cp; // Latin-1 keysyms are the code points
-    return 0x01000000 | cp;
 }
 
 } // namespace
@@ -103,6 +90,7 @@ X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode) : m_display(std::m
     XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
     XISetMask(bits, XI_RawKeyPress);
     XISetMask(bits, XI_RawKeyRelease);
+    XISetMask(bits, XI_RawButtonPress); // a click between Shift's press and release: no Shift alone
     XISelectEvents(display(), root, &mask, 1);
 
     m_capsKeycode = XKeysymToKeycode(display(), XK_Caps_Lock);
@@ -112,12 +100,19 @@ X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode) : m_display(std::m
     // Num Lock's modifier bit varies between keymaps; hot keys must work with it on.
     if (XModifierKeymap* map = XGetModifierMapping(display())) {
         const KeyCode numLock = XKeysymToKeycode(display(), XK_Num_Lock);
-        for (int mod = 0; mod < 8; ++mod)
-            for (int k = 0; k < map->max_keypermod; ++k)
-                if (numLock && map->modifiermap[mod * map->max_keypermod + k] == numLock)
+        for (int mod = 0; mod < 8; ++mod) {
+            for (int k = 0; k < map->max_keypermod; ++k) {
+                const KeyCode keycode = map->modifiermap[mod * map->max_keypermod + k];
+                if (numLock && keycode == numLock)
                     m_numLockMask = 1u << mod;
+                if (keycode && ((1u << mod) & (ShiftMask | ControlMask | Mod1Mask)))
+                    m_modifierKeys.push_back({keycode, 1u << mod});
+            }
+        }
         XFreeModifiermap(map);
     }
+
+    clearOurLeftovers();
 
     // Keycodes with no symbol at all are free to bind while typing.
     int minKeycode = 8, maxKeycode = 255;
@@ -134,17 +129,19 @@ X11Keyboard::X11Keyboard(DisplayPtr connection, int xiOpcode) : m_display(std::m
         }
         XFree(syms);
     }
-    m_spareKeys = std::make_unique<SpareKeyPool>(std::move(spare));
+    m_spareKeys = std::make_unique<SpareKeyPool>(std::move(spare), spareKeyQuarantine());
+    m_queue = std::make_unique<SendQueue>(*m_spareKeys);
 
     XSync(display(), False);
     m_notifier = new QSocketNotifier(ConnectionNumber(display()), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Keyboard::readEvents);
     m_restoreTimer.setSingleShot(true);
-    m_restoreTimer.setInterval(kRestoreDelayMs);
     connect(&m_restoreTimer, &QTimer::timeout, this, &X11Keyboard::restoreSpareKeys);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &X11Keyboard::pump);
 }
 
-X11Keyboard::~X11Keyboard() { restoreSpareKeys(); }
+X11Keyboard::~X11Keyboard() { finishOutput(); }
 
 void X11Keyboard::readEvents() {
     // Xlib may already hold events read during a round trip, so drain its queue, not just the socket.
@@ -164,7 +161,9 @@ void X11Keyboard::handle(XEvent& event) {
         XGetEventData(display(), &event.xcookie)) {
         if (event.xcookie.evtype == XI_RawKeyPress || event.xcookie.evtype == XI_RawKeyRelease) {
             const auto* raw = static_cast<XIRawEvent*>(event.xcookie.data);
-            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress);
+            handleRawKey(raw->detail, event.xcookie.evtype == XI_RawKeyPress, raw->time, true);
+        } else if (event.xcookie.evtype == XI_RawButtonPress) {
+            m_shiftAlone = false; // Shift held to extend a selection with the mouse
         }
         XFreeEventData(display(), &event.xcookie);
     }
@@ -179,40 +178,29 @@ int X11Keyboard::hotKeyOf(const XEvent& event) const {
 }
 
 void X11Keyboard::handleKeyPress(const XEvent& event) {
-    const int id = hotKeyOf(event);
-    if (id < 0) {
-        // A key that came to us only because we held the keyboard: it belongs to the application.
-        m_output.push_back(passOn(event));
-        sendOutput();
-        return;
-    }
-    // Our grab froze the keyboard at this key. Keep holding it (past the key's own release) while
-    // the key is handled; take every key that queued up meanwhile and handle those too; then let go
-    // and send everything they produced in one go. So the application gets the typed text and the
-    // keys between in the order they were pressed, however late we got to run.
-    XGrabKeyboard(display(), DefaultRootWindow(display()), False, GrabModeAsync, GrabModeSync, CurrentTime);
-    m_holding = true;
-    emit hotKeyPressed(id);
-    for (const XEvent& next : takeFrozenKeys()) {
-        if (next.type != KeyPress)
-            continue; // releases: of keys we took, or sent again as whole keystrokes
-        if (const int nextId = hotKeyOf(next); nextId >= 0) {
-            emit hotKeyPressed(nextId);
-        } else {
-            m_output.push_back(passOn(next));
-        }
-    }
-    m_holding = false;
-    sendOutput();
+    // Our grab froze the keyboard at this key. Keep holding it past the key's own release, so every
+    // key pressed after it comes to us too, one at a time and in order, however late we got to run.
+    hold();
+    takeKey(event);
+    pump();
 }
 
-X11Keyboard::Output X11Keyboard::passOn(const XEvent& event) const {
+void X11Keyboard::takeKey(const XEvent& event) {
+    // Keys let through from the frozen keyboard bring no raw events: watch Shift and Caps Lock here.
+    handleRawKey(static_cast<int>(event.xkey.keycode), event.type == KeyPress, event.xkey.time, false);
+    if (event.type != KeyPress)
+        return; // releases: of keys we took, or sent again as whole keystrokes
+    if (const int id = hotKeyOf(event); id >= 0) {
+        emit hotKeyPressed(id); // what it types joins the queue behind everything before it
+        return;
+    }
+    // A key that came to us only because we held the keyboard: it belongs to the application.
     const auto keycode = static_cast<KeyCode>(event.xkey.keycode);
     const KeySym keysym = XkbKeycodeToKeysym(display(), keycode, 0, 0);
     // A modifier or lock has done its work in the server already; pressing it again would undo it.
     if (IsModifierKey(keysym) || keysym == XK_Caps_Lock || keysym == XK_Num_Lock)
-        return {};
-    return {0, keycode, event.xkey.state & (ShiftMask | ControlMask | Mod1Mask), false};
+        return;
+    m_queue->pushKey(keycode, event.xkey.state & (ShiftMask | ControlMask | Mod1Mask));
 }
 
 std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
@@ -224,7 +212,11 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
         XSync(display(), False);
         bool more = false;
         XEvent event;
-        while (XCheckMaskEvent(display(), KeyPressMask | KeyReleaseMask, &event)) {
+        while (XCheckIfEvent(display(), &event, &isKeyOrExtension, nullptr)) {
+            if (event.type == GenericEvent) {
+                handle(event); // a raw event: Shift alone or Caps Lock, in its place (pump)
+                continue;
+            }
             keys.push_back(event);
             more = true;
         }
@@ -234,49 +226,19 @@ std::vector<XEvent> X11Keyboard::takeFrozenKeys() {
     return keys;
 }
 
-void X11Keyboard::sendOutput() {
-    // No other client's request may come between letting go of the keyboard and our keys: a key from
-    // another XTest client would overtake them, or start a grab that takes them from the application.
-    XGrabServer(display());
-    releaseKeyboard();
-    for (const Output& out : m_output) {
-        if (out.character != 0)
-            typeCodePoint(out.character);
-        else if (out.keycode != 0)
-            pressAndRelease(out.keycode, out.modifiers, out.pastOurGrab);
+void X11Keyboard::handleRawKey(int keycode, bool press, unsigned long time, bool raw) {
+    if (keycode < 0 || keycode >= static_cast<int>(m_lastSeen.size()))
+        return;
+    // Shift we let up and down again around a key we sent is not the user's.
+    if (int& own = m_ownModifierEvents[static_cast<std::size_t>(keycode)]; raw && own > 0) {
+        --own;
+        return;
     }
-    XUngrabServer(display());
-    XFlush(display());
-    if (!m_output.empty())
-        m_restoreTimer.start();
-    m_output.clear();
-}
-
-void X11Keyboard::pressAndRelease(int keycode, unsigned modifiers, bool pastOurGrab) {
-    // A press of a key still down on the same device (another XTest client, say) would only count
-    // as a repeat, so release it first.
-    char keys[32];
-    XQueryKeymap(display(), keys);
-    if (keys[keycode / 8] & (1 << (keycode % 8)))
-        XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
-    const Window root = DefaultRootWindow(display());
-    const unsigned locks[] = {0, LockMask, m_numLockMask, LockMask | m_numLockMask};
-    if (pastOurGrab)
-        for (unsigned lock : locks)
-            XUngrabKey(display(), keycode, modifiers | lock, root);
-    // Shift, Ctrl or Alt it was typed with may be up by now: latch them for this one key, or it would
-    // arrive as another key (and a bare letter would even come back to us).
-    if (modifiers != 0)
-        XkbLatchModifiers(display(), XkbUseCoreKbd, modifiers, modifiers);
-    XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), True, CurrentTime);
-    XTestFakeKeyEvent(display(), static_cast<unsigned>(keycode), False, CurrentTime);
-    if (pastOurGrab)
-        for (const auto& [id, grab] : m_grabs)
-            if (grab.keycode == keycode && grab.modifiers == modifiers)
-                grabKey(grab, true);
-}
-
-void X11Keyboard::handleRawKey(int keycode, bool press) {
+    // A key can come both as a raw event and to our grab; it counts once. The raw event comes first.
+    const unsigned long seen = time << 1 | (press ? 1u : 0u);
+    if (m_lastSeen[static_cast<std::size_t>(keycode)] == seen)
+        return;
+    m_lastSeen[static_cast<std::size_t>(keycode)] = seen;
     const bool shift = keycode == m_shiftKeycodes[0] || keycode == m_shiftKeycodes[1];
     if (press) {
         // Shift alone: pressed and released with no other key in between.
@@ -288,13 +250,36 @@ void X11Keyboard::handleRawKey(int keycode, bool press) {
     // A release counts only after its press: some senders release a lock key twice.
     if (keycode == m_capsKeycode && m_capsHeld) {
         m_capsHeld = false;
-        ++m_capsReleases;
-        emit capsLockReleased();
+        takeRawAction({time, false});
     }
     if (shift && m_shiftAlone) {
         m_shiftAlone = false;
-        if (m_shiftAloneId >= 0)
+        takeRawAction({time, true});
+    }
+}
+
+void X11Keyboard::takeRawAction(RawAction action) {
+    // A raw event may come before keys pressed earlier that still wait in the server for us: it acts
+    // in its place among those keys (pump), by the time the server gave them.
+    m_rawActions.push_back(action);
+    if (m_pumping)
+        return;
+    if (m_holding)
+        pump();
+    else
+        performRawActions(~0ul);
+}
+
+void X11Keyboard::performRawActions(unsigned long before) {
+    while (!m_rawActions.empty() && m_rawActions.front().time <= before) {
+        const RawAction action = m_rawActions.front();
+        m_rawActions.pop_front();
+        if (!action.shiftAlone) {
+            ++m_capsReleases;
+            emit capsLockReleased();
+        } else if (m_shiftAloneId >= 0) {
             emit hotKeyPressed(m_shiftAloneId);
+        }
     }
 }
 
@@ -306,6 +291,7 @@ void X11Keyboard::scheduleRead() {
 void X11Keyboard::releaseKeyboard() {
     XUngrabKeyboard(display(), CurrentTime);
     XAllowEvents(display(), AsyncKeyboard, CurrentTime);
+    m_holding = false;
 }
 
 void X11Keyboard::grabKey(const Grab& grab, bool on) {
@@ -357,9 +343,9 @@ void X11Keyboard::synthesizeKey(VirtualKey key) {
     if (keycode == 0)
         return;
     // Passed on in its place among the other output, past our own claim on the key.
-    m_output.push_back({0, keycode, 0, true});
+    m_queue->pushKey(keycode, 0);
     if (!m_holding)
-        sendOutput();
+        pump();
 }
 
 bool X11Keyboard::capsLockHeld() { return m_capsHeld; }
@@ -375,39 +361,6 @@ int X11Keyboard::takeCapsLockReleases() {
     const int n = m_capsReleases;
     m_capsReleases = 0;
     return n;
-}
-
-void X11Keyboard::typeText(std::string_view bytes, CodePage codePage) {
-    for (char32_t cp : aquine::decodeCodePage(bytes, codePage))
-        m_output.push_back({cp, 0, 0, false});
-    if (!m_holding)
-        sendOutput();
-}
-
-void X11Keyboard::typeCodePoint(char32_t cp) {
-    const KeySym keysym = keysymOfCodePoint(cp);
-    if (keysym == NoSymbol)
-        return;
-    const auto slot = m_spareKeys->assign(static_cast<std::uint32_t>(keysym));
-    if (!slot)
-        return;
-    if (slot->rebind) {
-        // Every column holds the character, so Shift or Caps Lock cannot change what arrives.
-        std::vector<KeySym> syms(static_cast<std::size_t>(m_keysymsPerKeycode), keysym);
-        XChangeKeyboardMapping(display(), slot->keycode, m_keysymsPerKeycode, syms.data(), 1);
-    }
-    XTestFakeKeyEvent(display(), static_cast<unsigned>(slot->keycode), True, CurrentTime);
-    XTestFakeKeyEvent(display(), static_cast<unsigned>(slot->keycode), False, CurrentTime);
-}
-
-void X11Keyboard::restoreSpareKeys() {
-    const std::vector<int> bound = m_spareKeys->takeBound();
-    if (bound.empty())
-        return;
-    std::vector<KeySym> none(static_cast<std::size_t>(m_keysymsPerKeycode), NoSymbol);
-    for (int keycode : bound)
-        XChangeKeyboardMapping(display(), keycode, m_keysymsPerKeycode, none.data(), 1);
-    XFlush(display());
 }
 
 } // namespace imvara

@@ -1,14 +1,18 @@
 // The input method's keyboard on X11: the hot keys are passive grabs on the root window, Shift alone
-// and Caps Lock are read from XInput2 raw key events (which arrive whatever is grabbed), and text is
-// typed into the focused window through XTest with spare keycodes bound to each character.
+// and Caps Lock are read from XInput2 raw key events (which arrive whatever is grabbed) and from the
+// keys we take while we hold the keyboard, and text is typed into the focused window through XTest
+// with spare keycodes bound to each character, in the order of the keys that produced it.
 #pragma once
 
 #include "common/result.h"
 #include "imvara/engine/keyboard.h"
+#include "imvara/x11/send_queue.h"
 #include "imvara/x11/spare_key_pool.h"
 
 #include <QObject>
 #include <QTimer>
+#include <array>
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -19,7 +23,7 @@ typedef union _XEvent XEvent;
 
 namespace imvara {
 
-class X11Keyboard : public QObject, public Keyboard {
+class X11Keyboard : public QObject, public Keyboard, private KeySender {
     Q_OBJECT
 
 public:
@@ -65,43 +69,62 @@ private:
     Display* display() const { return m_display.get(); }
     void readEvents();
     void handle(XEvent& event);
-    // What goes to the application: a character to type, or a key to press and release again.
-    struct Output {
-        char32_t character = 0;
-        int keycode = 0;
-        unsigned modifiers = 0;
-        bool pastOurGrab = false; // a key we claim ourselves (the passed-on Backspace)
-    };
-
     void handleKeyPress(const XEvent& event);
+    // A key that reached us: a hot key is handled (its output queued), any other is queued as it is.
+    void takeKey(const XEvent& event);
     int hotKeyOf(const XEvent& event) const;
-    Output passOn(const XEvent& event) const;
     std::vector<XEvent> takeFrozenKeys();
-    void sendOutput();
-    void pressAndRelease(int keycode, unsigned modifiers, bool pastOurGrab);
-    void handleRawKey(int keycode, bool press);
-    void grabKey(const Grab& grab, bool on);
+    // Takes every key queued up in the server, then sends the output queue as far as it can go;
+    // while some of it waits, the keyboard stays ours so that later keys queue up behind it.
+    void pump();
+    void hold();
     void releaseKeyboard();
+    // Shift alone or a Caps Lock release, at the server's time of the key. Fed by raw events, and by
+    // the keys we take while we hold the keyboard (the server sends no raw events for those).
+    struct RawAction {
+        unsigned long time;
+        bool shiftAlone; // else Caps Lock released
+    };
+    void handleRawKey(int keycode, bool press, unsigned long time, bool raw);
+    void takeRawAction(RawAction action);
+    void performRawActions(unsigned long before);
+    void finishOutput(); // at the end: waiting output goes out, bindings are cleared when they may be
+    void grabKey(const Grab& grab, bool on);
     void scheduleRead();
-    void typeCodePoint(char32_t cp);
     void restoreSpareKeys();
+    void clearOurLeftovers();
+    void markSpareKeys();
+    Millis now() const;
+    static Millis spareKeyQuarantine();
+
+    void bindSpareKey(int keycode, std::uint32_t keysym) override;
+    void typeSpareKey(int keycode) override;
+    void passOnKey(int keycode, unsigned modifiers) override;
+    std::vector<int> liftModifiers(const char* keys, unsigned keep);
 
     DisplayPtr m_display; // first, so that it closes after everything else has let go of it
     int m_xiOpcode;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_restoreTimer;
+    QTimer m_retryTimer; // output waits for a spare keycode to come out of quarantine
+    unsigned long m_marksAtom = 0;
     unsigned m_numLockMask = 0;
+    std::vector<Grab> m_modifierKeys; // the keycodes of Shift, Ctrl and Alt, with their mask
     int m_capsKeycode = 0;
     int m_shiftKeycodes[2] = {0, 0};
     int m_keysymsPerKeycode = 1;
     std::unique_ptr<SpareKeyPool> m_spareKeys;
+    std::unique_ptr<SendQueue> m_queue;
 
     int m_nextId = 0xC000;
     std::map<int, Grab> m_grabs; // hot-key id -> grabbed key
     int m_shiftAloneId = -1;
     bool m_shiftAlone = false;
-    bool m_holding = false;       // the keyboard is ours while keys are handled; output waits
-    std::vector<Output> m_output; // in the order it must reach the application
+    bool m_holding = false; // the keyboard is ours: keys come to us, in order, one at a time
+    bool m_pumping = false;
+    std::deque<RawAction> m_rawActions;          // waiting for the keys pressed before them
+    std::array<unsigned long, 256> m_lastSeen{}; // per keycode: time and press of the last event
+    std::array<int, 256> m_ownModifierEvents{};  // raw events still to come of modifiers we let up
     bool m_capsHeld = false;
     int m_capsReleases = 0;
 };

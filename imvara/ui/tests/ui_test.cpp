@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,9 +106,9 @@ private slots:
         session.setBarView(&bar);
         bar.show();
         session.ProcessKey(kKeyHide);
-        QVERIFY(bar.isHidden());
+        QTRY_VERIFY(bar.isHidden());
         session.ProcessKey(kKeyHide);
-        QVERIFY(bar.isVisible());
+        QTRY_VERIFY(bar.isVisible());
     }
 
     void wordWindowAddsModifiesAndDeletes() {
@@ -155,6 +156,27 @@ private slots:
         QVERIFY(prompter.calls().last().text.startsWith(QStringLiteral("保存文件失败！")));
         QCOMPARE(window.list()->count(), 1); // the list and the lookup keep the word
         QCOMPARE(ReverseLookup(m_lookup->text(), G("行")), "hang\r\nxing\r\nhang");
+    }
+
+    // The reason is the user's language too: what failed, the file, and why, in Chinese.
+    void aFailedWriteSaysWhyInChinese() {
+        const QString notAFolder = m_dir->filePath(QStringLiteral("plain"));
+        QVERIFY(aquine::writeFileAtomically(notAFolder.toStdString(), "x"));
+        const struct {
+            QString dir;
+            QString cause;
+        } cases[] = {{m_dir->filePath(QStringLiteral("missing")), QStringLiteral("文件或文件夹不存在")},
+                     {notAFolder, QStringLiteral("路径中有一段不是文件夹")}};
+        for (const auto& c : cases) {
+            aquine::ScriptedPrompter prompter;
+            WordWindow window(nullptr, *m_lookup, c.dir.toStdString(), prompter);
+            prompter.answerInput(true, QStringLiteral("hang 行")).answerMessage(Prompter::Button::Ok);
+            window.addEntry();
+            QString text = prompter.calls().last().text;
+            QVERIFY2(text.contains(c.cause), qPrintable(text));
+            text.remove(c.dir + QStringLiteral("/word.bin"));
+            QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
+        }
     }
 
     void wordWindowListsTheUserPart() {
