@@ -63,10 +63,12 @@ aquine::SaveOutcome PictureSaver::saveAs(const QImage& picture) {
     const aquine::Result<> written = encoded ? aquine::writeFileAtomically(target->path, *encoded)
                                              : aquine::Result<>(aquine::fail(encoded.reason()));
     if (!written) {
-        m_prompter.message(QStringLiteral("保存文件失败！\n%1\n%2")
-                               .arg(QDir::toNativeSeparators(path),
-                                    QString::fromStdString(aquine::readableReason(written.reason(), target->path))),
-                           QStringLiteral("错误"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
+        const QString shown = QDir::toNativeSeparators(path);
+        const QString reason = QString::fromStdString(aquine::readableReason(written.reason(), target->path));
+        // The file is named once: by the reason where it names it, else on a line of its own.
+        const QString text = reason.contains(shown) ? QStringLiteral("保存文件失败！\n%1").arg(reason)
+                                                    : QStringLiteral("保存文件失败！\n%1\n%2").arg(shown, reason);
+        m_prompter.message(text, QStringLiteral("错误"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
         return aquine::SaveOutcome::Failed;
     }
     return aquine::SaveOutcome::Saved;

@@ -57,7 +57,7 @@ QString saveFailure(const QString& path) {
     const auto& call = prompter.calls().last();
     const bool chinese = !QString(call.text).remove(path).contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
     if (call.title != QStringLiteral("错误") || call.icon != aquine::Prompter::Icon::Error ||
-        !call.text.startsWith(QStringLiteral("保存文件失败！")) || !call.text.contains(path) || !chinese)
+        !call.text.startsWith(QStringLiteral("保存文件失败！")) || call.text.count(path) != 1 || !chinese)
         return QStringLiteral("(not the Chinese error box) ") + call.text;
     return call.text;
 }
