@@ -55,5 +55,12 @@ pids+=($!)
 poll 20 test -d "$home/.local/share/aquine" || fail "the input method made no folder for the user's words"
 stop_all
 
+# The command-line lookup reads the same user words as the input method.
+printf '\r\nhang %s' "$(printf '我的行' | iconv -t GBK)" >"$home/.local/share/aquine/word.bin"
+chown nobody: "$home/.local/share/aquine/word.bin"
+words=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$home" XDG_DATA_HOME= \
+    "$prefix/imvara-lookup" reverse 我的行)
+[[ $words == hang ]] || fail "imvara-lookup did not read the user's words: '$words'"
+
 [[ $(cd "$prefix" && find . | sort) == "$listing_before" ]] || fail "something was written into the installed folder"
-echo "installed copy keeps user files in the user's folders: 3 passed, 0 failed"
+echo "installed copy keeps user files in the user's folders: 4 passed, 0 failed"

@@ -8,6 +8,7 @@
 #include "common/gbk_codec.h"
 #include "common/numbers.h"
 #include "common/program_dir.h"
+#include "common/user_files.h"
 #include "imvara/engine/candidates.h"
 #include "imvara/engine/code_table.h"
 #include "imvara/engine/lookup.h"
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
             return usage();
     }
 
-    // Without --word-bin, the user words beside the program, as the input method itself reads them.
+    // Without --word-bin, the user words where the input method itself keeps them.
     std::optional<LookupText> lookup;
     if (wordBin) {
         // An absent file is no user words, as for the input method; anything else unreadable is said.
@@ -140,7 +141,9 @@ int main(int argc, char** argv) {
         }
         lookup.emplace(CodeTable(), bytes ? std::string_view(*bytes) : std::string_view());
     } else {
-        lookup.emplace(LoadLookupText(CodeTable(), aquine::programDirectory()));
+        const std::filesystem::path wordDir =
+            aquine::userFile(aquine::programDirectory(), kWordFileName, aquine::UserFolder::Data).parent_path();
+        lookup.emplace(LoadLookupText(CodeTable(), wordDir));
     }
 
     if (command == "pages")
