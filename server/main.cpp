@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,10 +28,12 @@ int usage() {
 }
 
 // Whole-text numbers only: "99999", "8080x" or "-1" must be errors, not some other port.
+inline constexpr double kSmallestPositive = std::numeric_limits<double>::min();
+
 template <class T> std::optional<T> parseNumber(const std::string& text, T low, T high) {
     T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= low && value <= high))
         return std::nullopt;
     return value;
 }
@@ -93,20 +96,21 @@ int main(int argc, char** argv) {
         } else if (arg == "--ban-list") {
             banList = value;
         } else if (arg == "--expire-days") {
-            char* end = nullptr;
-            expireDays = std::strtod(value.c_str(), &end);
-            if (end == value.c_str() || *end != '\0' || !(expireDays > 0 && expireDays <= 3650))
+            const auto number = parseNumber<double>(value, kSmallestPositive, 3650);
+            if (!number)
                 return usage();
+            expireDays = *number;
         } else if (arg == "--sweep-seconds") {
             const auto number = parseNumber<long>(value, 1, 86400);
             if (!number)
                 return usage();
             sweepSeconds = *number;
         } else if (arg == "--header-timeout") {
-            char* end = nullptr;
-            headerTimeout = std::strtod(value.c_str(), &end);
-            if (end == value.c_str() || *end != '\0' || !(headerTimeout > 0))
+            // Bounded, so that turning it into milliseconds cannot overflow.
+            const auto number = parseNumber<double>(value, kSmallestPositive, 3600);
+            if (!number)
                 return usage();
+            headerTimeout = *number;
         } else if (arg == "--threads") {
             const auto number = parseNumber<int>(value, 1, 64);
             if (!number)

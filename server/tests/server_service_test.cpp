@@ -9,6 +9,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -17,6 +18,8 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace aquine::test;
@@ -287,7 +290,19 @@ TEST(ServerService, OversizedRequestsAreRefusedAtOnce) {
 }
 
 TEST(ServerService, ABadPortIsAnErrorAndTheDefaultIsLoopback) {
-    for (const char* port : {"99999", "-1", "80x", "", "65536"}) {
+    const std::vector<std::pair<const char*, const char*>> bad = {
+        {"--port", "99999"},
+        {"--port", "-1"},
+        {"--port", "80x"},
+        {"--port", ""},
+        {"--port", "65536"},
+        {"--expire-days", "nan"},
+        {"--expire-days", "0"},
+        {"--header-timeout", "inf"},
+        {"--header-timeout", "1e300"},
+        {"--header-timeout", "nan"},
+    };
+    for (const auto& [option, port] : bad) {
         int out[2];
         ASSERT_EQ(::pipe(out), 0);
         const pid_t pid = ::fork();
@@ -295,17 +310,19 @@ TEST(ServerService, ABadPortIsAnErrorAndTheDefaultIsLoopback) {
             ::dup2(out[1], STDOUT_FILENO);
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, STDERR_FILENO);
-            ::execl(AQUINE_SERVER_EXE, AQUINE_SERVER_EXE, "--root", "/tmp", "--port", port, nullptr);
+            ::execl(AQUINE_SERVER_EXE, AQUINE_SERVER_EXE, "--root", "/tmp", option, port, "--port", "0", nullptr);
             ::_exit(127);
         }
         ::close(out[1]);
         char buffer[64];
         const auto n = ::read(out[0], buffer, sizeof buffer);
         ::close(out[0]);
+        if (n > 0)
+            ::kill(pid, SIGKILL); // it took the value and is serving: the check below fails
         int status = 0;
         ::waitpid(pid, &status, 0);
-        EXPECT_EQ(n, 0) << port << ": no address printed";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << port;
+        EXPECT_EQ(n, 0) << option << ' ' << port << ": no address printed";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << option << ' ' << port;
     }
 }
 
