@@ -2,8 +2,8 @@
 #include "aquinepad/about/about_feature.h"
 
 #include "aquinepad/about/about_dialog.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 namespace aquinepad {
 

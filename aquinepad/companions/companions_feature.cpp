@@ -5,8 +5,8 @@
 #include "aquinepad/companions/companion_launcher.h"
 #include "aquinepad/companions/desktop_entry.h"
 #include "aquinepad/companions/txt_association.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 #include <system_error>
 

@@ -4,8 +4,8 @@
 
 #include "aquinepad/config/options_choices.h"
 #include "aquinepad/config/options_dialog.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 #include <memory>
 

@@ -2,8 +2,8 @@
 #include "aquinepad/convert/convert_feature.h"
 
 #include "aquinepad/convert/document_conversion.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 #include <QApplication>
 #include <QCursor>

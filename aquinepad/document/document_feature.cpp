@@ -1,8 +1,8 @@
 // Each document command goes to the document session; exit asks it before the window closes.
 #include "aquinepad/document/document_feature.h"
 
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 namespace aquinepad {
 

@@ -4,8 +4,8 @@
 
 #include "aquinepad/edit/edit_rules.h"
 #include "aquinepad/editor/plain_editor.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 #include <QGuiApplication>
 #include <QScreen>

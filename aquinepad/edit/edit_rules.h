@@ -3,7 +3,7 @@
 #pragma once
 
 #include "aquinepad/editor/text_editor.h"
-#include "aquinepad/window/command.h"
+#include "aquinepad/feature/command.h"
 
 #include <array>
 #include <ctime>

@@ -2,10 +2,10 @@
 // goes. F3 and Shift+F3 search with the stored state alone, never with what the window shows.
 #include "aquinepad/find/find_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/find/find_in_document.h"
 #include "aquinepad/find/find_window.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 #include <QPointer>
 #include <memory>

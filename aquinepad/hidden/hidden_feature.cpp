@@ -2,9 +2,9 @@
 // would defeat the command.
 #include "aquinepad/hidden/hidden_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/hidden/hidden_text.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

@@ -1,9 +1,9 @@
 // The conversion window opens modally over the main window; it keeps nothing once closed.
 #include "aquinepad/imageconv/imageconv_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/imageconv/image_conversion_dialog.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

@@ -1,9 +1,9 @@
 // Each opening gets a fresh window, panel and turtle: nothing of a drawing outlives its window.
 #include "aquinepad/logo/logo_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/logo/logo_dialog.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

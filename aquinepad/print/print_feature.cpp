@@ -1,11 +1,11 @@
 // The print command: the dialog, the job with its progress, and the one message a failed job gives.
 #include "aquinepad/print/print_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/print/print_dialog.h"
 #include "aquinepad/print/print_progress.h"
 #include "aquinepad/print/text_printer.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 #include "common/file_names.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // The sharing window opens modally over the main window; the document is never handed to it.
 #include "aquinepad/share/share_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/share/share_dialog.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

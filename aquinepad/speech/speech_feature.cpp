@@ -2,10 +2,10 @@
 // watches the editor while it reads, and Escape stops it. The window never waits for the voice.
 #include "aquinepad/speech/speech_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/speech/espeak_voice.h"
 #include "aquinepad/speech/read_aloud.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 #include <QKeySequence>
 #include <QPointer>

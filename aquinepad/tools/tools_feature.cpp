@@ -2,9 +2,9 @@
 // page is requested again on every opening.
 #include "aquinepad/tools/tools_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/tools/tools_window.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

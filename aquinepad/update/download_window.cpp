@@ -2,9 +2,9 @@
 // closed at any time, which abandons the transfer and writes nothing.
 #include "aquinepad/update/download_window.h"
 
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/update/http_fetch.h"
 #include "aquinepad/update/update_rules.h"
-#include "aquinepad/window/notepad_context.h"
 #include "common/file_io.h"
 #include "common/file_names.h"
 #include "common/qt/gbk_qt.h"

@@ -1,8 +1,8 @@
 // The version fetch, the pause the program has always taken before it speaks, and the offer.
 #include "aquinepad/update/server_update_checker.h"
 
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/update/http_fetch.h"
-#include "aquinepad/window/notepad_context.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/server_address.h"
 

@@ -1,9 +1,9 @@
 // The menu's check is the start-up check with its own pause, through the same service.
 #include "aquinepad/update/update_feature.h"
 
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/update/update_checker.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/notepad_context.h"
 
 namespace aquinepad {
 

@@ -6,9 +6,9 @@
 #include "aquinepad/config/settings.h"
 #include "aquinepad/document/document_rules.h"
 #include "aquinepad/document/document_session.h"
-#include "aquinepad/window/command_table.h"
-#include "aquinepad/window/menu_table.h"
-#include "aquinepad/window/notepad_context.h"
+#include "aquinepad/feature/command_table.h"
+#include "aquinepad/feature/menu_table.h"
+#include "aquinepad/feature/notepad_context.h"
 
 #include <QMainWindow>
 #include <map>

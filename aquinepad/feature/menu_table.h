@@ -2,7 +2,7 @@
 // command each item gives. Later tools hang their handlers on these commands, not on captions.
 #pragma once
 
-#include "aquinepad/window/command.h"
+#include "aquinepad/feature/command.h"
 
 #include <QString>
 #include <vector>

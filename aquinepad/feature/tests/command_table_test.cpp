@@ -1,5 +1,5 @@
 // Commands run the handler their feature registered; a command has one owner.
-#include "aquinepad/window/command_table.h"
+#include "aquinepad/feature/command_table.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // The notepad's menu bar. Captions keep their access keys and trailing blanks exactly.
-#include "aquinepad/window/menu_table.h"
+#include "aquinepad/feature/menu_table.h"
 
 namespace aquinepad {
 

@@ -1,5 +1,5 @@
 // Command registration and dispatch.
-#include "aquinepad/window/command_table.h"
+#include "aquinepad/feature/command_table.h"
 
 #include <stdexcept>
 #include <string>

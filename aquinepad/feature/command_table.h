@@ -2,7 +2,7 @@
 // run by the main window when an item is chosen.
 #pragma once
 
-#include "aquinepad/window/command.h"
+#include "aquinepad/feature/command.h"
 
 #include <functional>
 #include <map>
