@@ -72,15 +72,17 @@ struct ProcedureEnd {
 
 // The stop flag was raised: the line ends where it is, keeping what it did so far.
 struct Stopped {};
+// A quick try ran past the steps it was allowed (fewer than the limit): the line needs a proper run.
+struct NeedsMoreSteps {};
 
 using Procedures = LogoProcedures;
 
 class Machine {
 public:
     Machine(Turtle& turtle, const Procedures& procedures, LogoVariables& globals, const LogoLimits& limits,
-            const std::atomic<bool>* stop)
+            const std::atomic<bool>* stop, long maxSteps)
         : m_turtle(turtle), m_procedures(procedures), m_globals(globals), m_limits(limits), m_stop(stop),
-          m_stackBase(stackHere()), m_started(now()) {}
+          m_maxSteps(maxSteps), m_stackBase(stackHere()), m_started(now()) {}
 
     long steps() const { return static_cast<long>(std::ceil(m_steps)); }
 
@@ -104,7 +106,9 @@ private:
     // The clock is read every 256 steps: often enough to end within a blink of the limit.
     void charge(double steps) {
         m_steps += steps;
-        if (m_steps > static_cast<double>(m_limits.maxSteps))
+        if (m_steps > static_cast<double>(m_maxSteps) && m_maxSteps < m_limits.maxSteps)
+            throw NeedsMoreSteps{};
+        if (m_steps > static_cast<double>(m_maxSteps))
             failWith("已经执行了 " + std::to_string(m_limits.maxSteps) +
                      " 步还没有结束，已停止：是不是写了停不下来的循环或递归？");
         if (m_stop && m_stop->load(std::memory_order_relaxed))
@@ -359,6 +363,7 @@ private:
     LogoVariables& m_globals;
     const LogoLimits& m_limits;
     const std::atomic<bool>* m_stop;
+    long m_maxSteps;
     std::vector<std::map<std::string, Value>> m_frames; // the running procedures' inputs, innermost last
     double m_steps = 0;
     double m_nextClockCheck = 0;
@@ -415,12 +420,17 @@ private:
 
 LogoRun LogoInterpreter::execute(std::string_view gbkProgram, const TurtleState& start, TurtleCanvas& canvas,
                                  const std::atomic<bool>* stop) const {
+    return execute(gbkProgram, start, canvas, stop, m_limits.maxSteps);
+}
+
+LogoRun LogoInterpreter::execute(std::string_view gbkProgram, const TurtleState& start, TurtleCanvas& canvas,
+                                 const std::atomic<bool>* stop, long maxSteps) const {
     LogoRun out;
     Procedures procedures = m_procedures;
     LogoVariables globals = m_globals;
     Turtle trial(canvas);
     trial.setState(start);
-    Machine machine(trial, procedures, globals, m_limits, stop);
+    Machine machine(trial, procedures, globals, m_limits, stop, std::min(maxSteps, m_limits.maxSteps));
     try {
         const std::vector<Token> tokens = tokenize(gbkProgram);
         std::vector<Token> main;
@@ -443,6 +453,10 @@ LogoRun LogoInterpreter::execute(std::string_view gbkProgram, const TurtleState&
         out.reason = error.message;
     } catch (const Stopped&) {
         out.end = LogoRun::End::Stopped;
+    } catch (const NeedsMoreSteps&) {
+        out.end = LogoRun::End::Failed;
+        out.steps = -1;
+        return out;
     }
     out.turtle = trial.state();
     out.steps = machine.steps();
@@ -461,15 +475,22 @@ void LogoInterpreter::keep(LogoRun&& run) {
 }
 
 // The strokes wait in a recording until the whole line has worked, so a failure draws nothing.
-aquine::Result<void> LogoInterpreter::run(std::string_view gbkProgram, Turtle& turtle) {
+std::optional<aquine::Result<void>> LogoInterpreter::runIfQuick(std::string_view gbkProgram, Turtle& turtle,
+                                                                long steps) {
     RecordingCanvas recording;
-    LogoRun result = execute(gbkProgram, turtle.state(), recording);
+    LogoRun result = execute(gbkProgram, turtle.state(), recording, nullptr, steps);
+    if (result.steps < 0)
+        return std::nullopt;
     if (result.end == LogoRun::End::Failed)
-        return aquine::fail(result.reason);
+        return aquine::Result<void>(aquine::fail(result.reason));
     recording.replay(turtle.canvas());
     turtle.setState(result.turtle);
     keep(std::move(result));
-    return {};
+    return aquine::Result<void>();
+}
+
+aquine::Result<void> LogoInterpreter::run(std::string_view gbkProgram, Turtle& turtle) {
+    return *runIfQuick(gbkProgram, turtle, m_limits.maxSteps);
 }
 
 bool LogoInterpreter::knowsProcedure(const std::string& gbkName) const { return m_procedures.count(upper(gbkName)); }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,9 @@ public:
     // all: on an error the turtle, its drawing, the variables and the procedures stay as they were, and
     // the reason comes back in Chinese.
     aquine::Result<void> run(std::string_view gbkProgram, Turtle& turtle);
+    // The same, for a line that takes at most `steps`; nothing (and nothing changed) for a longer one,
+    // which the window then runs on a worker. A failure within those steps is an answer like any other.
+    std::optional<aquine::Result<void>> runIfQuick(std::string_view gbkProgram, Turtle& turtle, long steps);
 
     // Runs a line from the turtle state given, sending each stroke to the canvas as it is made, and
     // changes nothing of the interpreter, so it may run on a thread of its own while the interpreter is
@@ -80,6 +84,9 @@ public:
     const LogoLimits& limits() const { return m_limits; }
 
 private:
+    LogoRun execute(std::string_view gbkProgram, const TurtleState& start, TurtleCanvas& canvas,
+                    const std::atomic<bool>* stop, long maxSteps) const;
+
     LogoLimits m_limits;
     LogoProcedures m_procedures;
     LogoVariables m_globals;

@@ -31,6 +31,10 @@ public:
 
     // What the user sees of the drawing, without the turtle: the page or picture with the strokes on it.
     QImage picture();
+    // The strokes alone, to be put back later (a command line that fails takes back what it drew).
+    QImage strokes();
+    void restoreStrokes(const QImage& strokes);
+    logo::TurtleView view() const { return {double(m_layer.width()), double(m_layer.height())}; }
 
     void drawLine(logo::TurtlePoint from, logo::TurtlePoint to, logo::Ink ink) override;
     void drawEllipse(logo::TurtlePoint centre, double rx, double ry, logo::Ink ink) override;

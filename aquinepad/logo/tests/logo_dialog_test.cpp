@@ -1,6 +1,7 @@
 // The Logo window as a user drives it: controls at their places, the position caption, arguments from
 // the edit boxes, a square drawn with the buttons and found in the panel's pixels, the command line,
-// the background picture, the tutorial window and the menu item that opens it all.
+// the background picture, the tutorial window and the menu item that opens it all; a long line that
+// leaves the window responsive and stops, and a line too long for the command line.
 #include "aquinepad/logo/logo_dialog.h"
 #include "aquinepad/logo/logo_tutorial_dialog.h"
 #include "aquinepad/logo/turtle_panel.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,8 +23,9 @@ using namespace aquinepad::testing;
 namespace {
 
 struct Logo {
-    Logo() {
+    explicit Logo(logo::LogoLimits limits = {}) {
         prompter.setFailureHandler([this](const QString& what) { failures << what; });
+        dialog = std::make_unique<LogoDialog>(prompter, nullptr, std::move(limits));
     }
 
     template <typename T = QWidget> T* control(const char* name) const {
@@ -43,7 +46,7 @@ struct Logo {
 
     aquine::ScriptedPrompter prompter;
     QStringList failures;
-    std::unique_ptr<LogoDialog> dialog = std::make_unique<LogoDialog>(prompter);
+    std::unique_ptr<LogoDialog> dialog;
 };
 
 bool isInk(QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; }
@@ -138,10 +141,15 @@ private slots:
             QVERIFY(logo.control(name));
         QCOMPARE(logo.control<QLabel>("标签5")->text(), QStringLiteral("长"));
         QCOMPARE(logo.control<QLabel>("标签3")->text(), QStringLiteral("°"));
-        // The command line and its button take the free row left of "画圆" and cover no control.
-        const QRect commandRow = logo.control("编辑框11")->geometry().united(logo.control("按钮17")->geometry());
+        // The command line and its two buttons take the free row left of "画圆" and cover no control.
+        const QRect commandRow = logo.control("编辑框11")->geometry().united(logo.control("按钮18")->geometry());
         QVERIFY(commandRow.right() < 320 && commandRow.top() == 96);
-        QVERIFY(!commandRow.intersects(logo.control("按钮2")->geometry()));
+        QCOMPARE(logo.control<QPushButton>("按钮18")->text(), QStringLiteral("停止"));
+        const QWidget* console = logo.control("分组框2");
+        for (const char* added : {"编辑框11", "按钮17", "按钮18"})
+            for (const QWidget* other : console->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(other == logo.control(added) || !other->geometry().intersects(logo.control(added)->geometry()),
+                         added);
     }
 
     void aSquareDrawnWithTheButtonsShowsOnItsEdges() {
@@ -338,6 +346,101 @@ private slots:
         logo.click("按钮16");
         QCOMPARE(logo.message(), QString());
         QVERIFY(logo.failures.isEmpty());
+    }
+
+    // A line far beyond the quick try runs while the window goes on: its events are handled and its
+    // strokes show as they come. Escape or 停止 ends it and keeps them, the turtle at their end; a
+    // failure takes them back; closing the window stops it.
+    void aLongLineLeavesTheWindowResponsiveAndStops() {
+        logo::LogoLimits generous;
+        generous.maxSteps = 1'000'000'000'000;
+        generous.maxTime = std::chrono::hours(1);
+        Logo logo(generous);
+        logo.dialog->show();
+        auto& panel = logo.dialog->panel();
+        const auto enabled = [&](const char* name) { return logo.control<QPushButton>(name)->isEnabled(); };
+
+        logo.command(QStringLiteral("REPEAT 1000000000 [FD 100 RT 91]"));
+        QVERIFY(logo.dialog->isRunning());
+        QVERIFY(logo.message().contains(QStringLiteral("正在执行")));
+        QVERIFY(enabled("按钮18"));
+        for (const char* drawing : {"按钮1", "按钮8", "按钮9", "按钮12", "按钮17"})
+            QVERIFY2(!enabled(drawing), drawing);
+        bool handled = false;
+        QTimer::singleShot(0, [&handled] { handled = true; });
+        QTRY_VERIFY(handled);
+        QTRY_VERIFY(inkCount(panel.picture()) > 2000);
+        QVERIFY(logo.dialog->isRunning());
+        logo.command(QStringLiteral("CS")); // Enter again neither queues nor runs a second line
+        QVERIFY(inkCount(panel.picture()) > 2000);
+
+        QTest::keyClick(logo.control<QLineEdit>("编辑框11"), Qt::Key_Escape);
+        QTRY_VERIFY(!logo.dialog->isRunning());
+        QCOMPARE(logo.message(), QStringLiteral("已停止：画出的部分保留"));
+        QVERIFY(logo.dialog->isVisible()); // Escape stopped the line, not the window
+        QVERIFY(enabled("按钮1") && enabled("按钮17") && !enabled("按钮18"));
+        const QImage kept = panel.picture();
+        QVERIFY(inkCount(kept) > 2000);
+        const auto at = panel.turtle().state().position;
+        QVERIFY(at != logo::TurtlePoint{});
+        QVERIFY(inkNear(kept, qRound(388 + at.x), qRound(164 - at.y))); // the last line ends at the turtle
+        QCOMPARE(logo.caption(), QStringLiteral("Logo模式") + QString::fromStdString(logo::positionText({at.x, at.y})));
+
+        // 停止 does the same; a line that turns only draws nothing and keeps the turtle's place.
+        logo.command(QStringLiteral("REPEAT 1000000000 [RT 1]"));
+        QVERIFY(logo.dialog->isRunning());
+        logo.click("按钮18");
+        QTRY_VERIFY(!logo.dialog->isRunning());
+        QCOMPARE(logo.message(), QStringLiteral("已停止：画出的部分保留"));
+        QCOMPARE(panel.picture(), kept);
+        QCOMPARE(panel.turtle().state().position, at);
+
+        // A line that wipes the panel and draws for a while before it fails leaves it as it was.
+        logo.command(QStringLiteral("CS REPEAT 200000 [FD 100 RT 91] FD :NOPE"));
+        QVERIFY(logo.dialog->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!logo.dialog->isRunning(), 60'000);
+        QCOMPARE(logo.message(), QStringLiteral("变量 :NOPE 还没有值：先用 MAKE 给它一个值"));
+        QCOMPARE(panel.picture(), kept);
+        QCOMPARE(panel.turtle().state().position, at);
+        artefact(logo.dialog->grab().toImage(), QStringLiteral("logo_window_stopped.png"));
+
+        // Escape with nothing running closes the window as before; closing while a line runs stops it.
+        QTest::keyClick(logo.control<QLineEdit>("编辑框11"), Qt::Key_Escape);
+        QVERIFY(!logo.dialog->isVisible());
+        logo.dialog->show();
+        logo.command(QStringLiteral("REPEAT 1000000000 [FD 100 RT 91]"));
+        QVERIFY(logo.dialog->isRunning());
+        logo.dialog.reset();
+        QVERIFY(logo.failures.isEmpty());
+    }
+
+    // The box would cut a long paste short silently; one over the limit is refused whole, and says so.
+    void aLineOverTheLimitIsRefusedWithAMessage() {
+        Logo logo;
+        auto* line = logo.control<QLineEdit>("编辑框11");
+        line->setText(QStringLiteral("FD 10 "));
+        QGuiApplication::clipboard()->setText(QString(1 << 20, QLatin1Char('F')));
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(line->text(), QStringLiteral("FD 10 "));
+        QCOMPARE(logo.message(),
+                 QStringLiteral("命令行一行最多 10000 个字符，放进来的内容太长，没有接受：请分成几行执行，"
+                                "或者把重复的部分写成过程（TO … END）"));
+        // Up to the limit goes in whole, and runs.
+        const QString fits = QStringLiteral("FD 1") + QStringLiteral(" FD 1").repeated(1999);
+        QCOMPARE(fits.size(), LogoDialog::kCommandLineLimit - 1);
+        line->clear();
+        QGuiApplication::clipboard()->setText(fits);
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(line->text(), fits);
+        QTest::keyClick(line, Qt::Key_Return);
+        QTRY_VERIFY(!logo.dialog->isRunning());
+        QCOMPARE(logo.message(), QString());
+        QCOMPARE(logo.caption(), QStringLiteral("Logo模式[0,2000]"));
+        // Typing past the limit is refused the same way.
+        line->end(false);
+        QTest::keyClicks(line, QStringLiteral("12"));
+        QCOMPARE(line->text(), fits + QLatin1Char('1'));
+        QVERIFY(logo.message().contains(QStringLiteral("最多 10000 个字符")));
     }
 
     void theTutorialFillsItsWindowAndOpensFromItsButton() {
