@@ -80,9 +80,9 @@ const struct {
     std::string program;
 } kMillionSteps[] = {
     {"commands", "REPEAT 330000 [RT 1 LT 1]"},
-    {"lines", "RT 90 REPEAT 65000 [FD 380 BK 380]"},
-    {"circles", "REPEAT 55000 [CIRCLE 150]"},
-    {"words", "MAKE \"W \"" + std::string(6400, 'W') + " REPEAT 2400 [IF :W = :W []]"},
+    {"lines", "RT 90 REPEAT 19000 [FD 380 BK 380]"},
+    {"circles", "REPEAT 5000 [CIRCLE 150]"},
+    {"words", "MAKE \"W \"" + std::string(6400, 'W') + " REPEAT 600 [IF :W = :W []]"},
     {"clears", "REPEAT 3800 [CS]"},
 };
 

@@ -136,7 +136,8 @@ private:
     // An outline's visible part is at most the view's own perimeter, however large the circle.
     void circle(double radius) {
         if (m_turtle.state().penDown && !visibleArcs(m_turtle.state().position, radius, radius, m_limits.view).empty())
-            chargePixels(std::min(ellipsePerimeter(radius, radius), 2 * (m_limits.view.width + m_limits.view.height)));
+            charge(std::min(ellipsePerimeter(radius, radius), 2 * (m_limits.view.width + m_limits.view.height)) /
+                   kOutlinePixelsPerStep);
         m_turtle.drawCircle(radius);
     }
 
@@ -190,8 +191,9 @@ private:
         failWith(forWhom + " 需要一个条件（比如 :N > 0），得到的却是：" + shown(v));
     }
 
-    // Reading a word copies it, so it costs its length.
+    // Finding a variable compares its name, and reading a word copies it: both cost their length.
     Value variable(const Node& node) {
+        chargeWord(node.name);
         for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame)
             if (const auto found = frame->find(node.name); found != frame->end()) {
                 chargeWord(found->second.word);
@@ -332,6 +334,7 @@ private:
     }
 
     Value procedure(const Node& node) {
+        chargeWord(node.name); // found by it, and written out for each input's messages
         const auto found = m_procedures.find(node.name);
         if (found == m_procedures.end())
             failWith("不认识的命令：" + utf8(node.typed));

@@ -18,10 +18,13 @@ namespace aquinepad::logo {
 
 // A step is what a command costs; drawing and words are charged by their size in steps too, so the
 // step limit bounds the real work of a line, whatever it is made of. The rates come from
-// bench/aquinepad_logo_bench on the panel: a step takes about as long as one of these.
-inline constexpr double kPixelsPerStep = 64;     // pixels of a line or outline inside the view
-inline constexpr double kCharactersPerStep = 64; // characters of a word read, kept or compared
-inline constexpr long kStepsPerClear = 256;      // wiping the whole view
+// bench/aquinepad_logo_bench (BM_AMillionSteps) on the panel, where a command takes about 20 ns, a
+// pixel of a line 10 ns, of a circle's outline 30 ns, a character of a word 2 ns: a million steps of
+// drawing, the dearest kind, take about a fifth of a second of the processor, and of anything else less.
+inline constexpr double kPixelsPerStep = 16;       // pixels of a line inside the view
+inline constexpr double kOutlinePixelsPerStep = 5; // pixels of a circle's outline inside the view
+inline constexpr double kCharactersPerStep = 16;   // characters of a word read, kept or compared
+inline constexpr long kStepsPerClear = 256;        // wiping the whole view
 
 struct LogoLimits {
     int maxDepth = 500;        // procedure calls inside one another

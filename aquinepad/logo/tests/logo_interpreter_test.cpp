@@ -234,7 +234,7 @@ TEST_F(LogoTest, DrawingCostsThePixelsThatShow) {
 }
 
 // Reading, keeping and comparing a word costs its length: a 32,700-character word compared over and
-// over runs out of steps after a thousand or so comparisons instead of a hundred thousand.
+// over runs out of steps after a few hundred comparisons instead of a hundred thousand.
 TEST_F(LogoTest, WordsCostTheirLength) {
     const std::string word(32'700, 'A');
     CountingCanvas counting;
@@ -242,9 +242,13 @@ TEST_F(LogoTest, WordsCostTheirLength) {
         LogoInterpreter().execute("MAKE \"W \"" + word + " REPEAT 100000 [IF :W = :W [FD 0]]", {}, counting);
     EXPECT_EQ(run.end, LogoRun::End::Failed);
     EXPECT_EQ(run.reason, "已经执行了 1000000 步还没有结束，已停止：是不是写了停不下来的循环或递归？");
-    EXPECT_LT(counting.lines, 1'000);
+    EXPECT_LT(counting.lines, 300);
     EXPECT_LT(stepsOf("REPEAT 100000 [IF \"A = \"A [FD 0]]"), 400'000);
-    EXPECT_NEAR(stepsOf("MAKE \"W \"" + word), 2 * 32'700 / 64, 3); // the word read, then kept
+    EXPECT_NEAR(stepsOf("MAKE \"W \"" + word), 2 * 32'700 / kCharactersPerStep, 3); // read, then kept
+    // Names are words too: a long one is found by comparing all of it, every time it is used.
+    const std::string name(5'000, 'N');
+    EXPECT_GT(stepsOf("TO " + name + " :X END REPEAT 100 [" + name + " 1]"), 100 * 5'000 / kCharactersPerStep);
+    EXPECT_GT(stepsOf("MAKE \"" + name + " 1 REPEAT 100 [FD :" + name + "]"), 100 * 5'000 / kCharactersPerStep);
 }
 
 // Whatever the steps, a line ends when its time is up: here a clock that gains a second each time it
