@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -253,6 +254,46 @@ private slots:
         logo.click("按钮11");
         logo.click("按钮1");
         QVERIFY(inkCount(panel.picture()) >= 50);
+    }
+
+    // A circle larger than the panel is drawn only where it crosses it, as QPainter would draw it whole:
+    // every ink pixel of one lies within a pixel of the other's.
+    void largeCirclesShowTheirVisibleArcAsQPainterWould() {
+        Logo logo;
+        auto& panel = logo.dialog->panel();
+        const struct {
+            logo::TurtlePoint centre;
+            double rx, ry;
+        } shapes[] = {{{0, -900}, 1000, 1000}, {{600, 0}, 700, 700}, {{0, 0}, 2000, 150}, {{-300, 200}, 350, 90}};
+        for (const auto& s : shapes) {
+            panel.clear();
+            panel.drawEllipse(s.centre, s.rx, s.ry, logo::Ink::Pen);
+            QImage reference(panel.size(), QImage::Format_RGB32);
+            reference.fill(Qt::white);
+            QPainter p(&reference);
+            p.setPen(QPen(Qt::black, 1));
+            p.drawEllipse(QPointF(388 + s.centre.x, 164 - s.centre.y), s.rx, s.ry);
+            p.end();
+            const QImage drawn = panel.picture();
+            QVERIFY(inkCount(drawn) > 100);
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) {
+                    if (isInk(drawn.pixel(x, y)))
+                        QVERIFY2(inkNear(reference, x, y), qPrintable(QStringLiteral("%1 %2").arg(x).arg(y)));
+                    if (isInk(reference.pixel(x, y)))
+                        QVERIFY2(inkNear(drawn, x, y), qPrintable(QStringLiteral("%1 %2").arg(x).arg(y)));
+                }
+        }
+        // One a million pixels round, its edge through the centre: a straight upright line, at once.
+        panel.clear();
+        panel.drawEllipse({1e6, 0}, 1e6, 1e6, logo::Ink::Pen);
+        const QImage edge = panel.picture();
+        for (int y = 0; y < 328; y += 8)
+            QVERIFY(inkNear(edge, 388, y));
+        QVERIFY(inkCount(edge) < 2 * 328);
+        panel.clear();
+        panel.drawEllipse({0, 0}, 1e6, 1e6, logo::Ink::Pen); // all round the panel: nothing shows
+        QCOMPARE(inkCount(panel.picture()), 0);
     }
 
     void theCommandLineDrawsAFlowerAndReportsMistakes() {
