@@ -4,9 +4,11 @@
 // step limit is worth: lines of each kind of work that take nearly a million steps, drawn on the
 // panel, should each take about as long; and huge circles across the panel beside QPainter's own.
 #include "aquinepad/logo/logo_interpreter.h"
+#include "aquinepad/logo/logo_runner.h"
 #include "aquinepad/logo/turtle_panel.h"
 #include "bench/qt_bench_main.h"
 
+#include <QEventLoop>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -108,6 +110,29 @@ void BM_AMillionSteps(benchmark::State& state) {
         static_cast<double>(aquinepad::logo::LogoInterpreter().execute(line.program, {}, nowhere).steps);
 }
 BENCHMARK(BM_AMillionSteps)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// Lines as the window runs them, on the worker with the window thread drawing, from Enter to the end.
+const char* const kThroughTheWindow[] = {
+    "REPEAT 499999 [CIRCLE 1000000]",                        // round the whole panel: nothing to draw
+    "PU RT 90 FD 1000000 PD REPEAT 499999 [CIRCLE 1000000]", // across it: out of steps, taken back
+    "REPEAT 100000 [FD 37 RT 123.7]",
+};
+
+void BM_LineThroughTheWindow(benchmark::State& state) {
+    const char* program = kThroughTheWindow[state.range(0)];
+    state.SetLabel(program);
+    aquinepad::TurtlePanel panel(kPanel);
+    for (auto _ : state) {
+        aquinepad::logo::LogoInterpreter logo;
+        aquinepad::LogoRunner runner(logo, panel);
+        QEventLoop loop;
+        runner.onFinished = [&loop](aquinepad::logo::LogoRun) { loop.quit(); };
+        runner.start(program);
+        loop.exec();
+        panel.clear();
+    }
+}
+BENCHMARK(BM_LineThroughTheWindow)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 1000 circles of radius 1,000,000 whose edge runs down the middle of the panel.
 constexpr int kHugeCircles = 1000;

@@ -54,14 +54,21 @@ class HandoverCanvas : public logo::TurtleCanvas {
 public:
     HandoverCanvas(LogoHandover& handover, logo::TurtleView view) : m_handover(handover), m_view(view) {}
 
+    // A stroke wholly outside the view leaves nothing on the panel and never goes through the queue:
+    // half a million circles round the whole panel cost the window nothing.
     void drawLine(TurtlePoint from, TurtlePoint to, Ink ink) override {
-        push({Stroke::Kind::Line, from, to, ink, {}, logo::visibleLength(from, to, m_view)});
+        const double visible = logo::visibleLength(from, to, m_view);
+        if (visible > 0 || from == to)
+            push({Stroke::Kind::Line, from, to, ink, {}, visible});
     }
     void drawEllipse(TurtlePoint centre, double rx, double ry, Ink ink) override {
-        const double cost = logo::visibleArcs(centre, rx, ry, m_view).empty()
-                                ? 0
-                                : std::min(logo::ellipsePerimeter(rx, ry), 2 * (m_view.width + m_view.height));
-        push({Stroke::Kind::Ellipse, centre, {rx, ry}, ink, {}, cost});
+        if (!logo::visibleArcs(centre, rx, ry, m_view).empty())
+            push({Stroke::Kind::Ellipse,
+                  centre,
+                  {rx, ry},
+                  ink,
+                  {},
+                  std::min(logo::ellipsePerimeter(rx, ry), 2 * (m_view.width + m_view.height))});
     }
     void drawText(TurtlePoint at, const std::string& gbkText, Ink ink) override {
         push({Stroke::Kind::Text, at, {}, ink, gbkText, 100.0 * static_cast<double>(gbkText.size())});

@@ -84,6 +84,15 @@ std::vector<std::pair<double, double>> visibleArcs(TurtlePoint centre, double rx
         return {};
     if (std::fabs(centre.x) + rx <= b.x && std::fabs(centre.y) + ry <= b.y)
         return {{0, kTurn}};
+    // The view inside the outline: all four corners within it (both being convex), as round a huge circle.
+    if (rx > 0 && ry > 0) {
+        const auto within = [&](double x, double y) {
+            const double u = (x - centre.x) / rx, v = (y - centre.y) / ry;
+            return u * u + v * v < 1;
+        };
+        if (within(-b.x, -b.y) && within(b.x, -b.y) && within(-b.x, b.y) && within(b.x, b.y))
+            return {};
+    }
 
     std::vector<double> cuts{0, kTurn};
     const auto wrapped = [&](double t) { return t < 0 ? t + kTurn : t; };

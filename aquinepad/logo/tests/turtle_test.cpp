@@ -117,9 +117,10 @@ TEST(TurtleView, VisibleArcsAreThePartsOfTheOutlineInTheView) {
         double rx, ry;
         bool all, none;
     } cases[] = {
-        {{0, 0}, 100, 100, true, false},  {{0, 0}, 1e6, 1e6, false, true},    {{1e6, 0}, 1e6, 1e6, false, false},
-        {{0, 0}, 300, 300, false, false}, {{380, 160}, 50, 20, false, false}, {{2000, 0}, 100, 100, false, true},
-        {{0, 0}, 1e6, 1, false, false},   {{0, -500}, 0, 400, false, false},  {{-390, 0}, 1e5, 100, false, false},
+        {{0, 0}, 100, 100, true, false},     {{0, 0}, 1e6, 1e6, false, true},    {{1e6, 0}, 1e6, 1e6, false, false},
+        {{0, 0}, 300, 300, false, false},    {{380, 160}, 50, 20, false, false}, {{2000, 0}, 100, 100, false, true},
+        {{0, 0}, 1e6, 1, false, false},      {{0, -500}, 0, 400, false, false},  {{-390, 0}, 1e5, 100, false, false},
+        {{800, 500}, 500, 500, false, true}, {{0, 0}, 420, 420, false, false},
     };
     for (const auto& c : cases) {
         const auto arcs = visibleArcs(c.centre, c.rx, c.ry, view);
