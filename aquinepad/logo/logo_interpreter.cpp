@@ -4,6 +4,7 @@
 #include "aquinepad/logo/logo_interpreter.h"
 
 #include "aquinepad/logo/logo_syntax.h"
+#include "aquinepad/logo/recording_canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -372,51 +373,6 @@ private:
     double m_nextClockCheck = 0;
     std::uintptr_t m_stackBase;
     std::chrono::steady_clock::time_point m_started;
-};
-
-// The trial run's strokes, kept to be drawn for real once the run has worked.
-class RecordingCanvas : public TurtleCanvas {
-public:
-    void drawLine(TurtlePoint from, TurtlePoint to, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Line, from, to, ink});
-    }
-    void drawEllipse(TurtlePoint centre, double rx, double ry, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Ellipse, centre, {rx, ry}, ink});
-    }
-    void drawText(TurtlePoint at, const std::string& gbkText, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Text, at, {static_cast<double>(m_texts.size()), 0}, ink});
-        m_texts.push_back(gbkText);
-    }
-    void clear() override {
-        m_strokes.clear(); // nothing drawn before a clear can show
-        m_texts.clear();
-        m_clearFirst = true;
-    }
-
-    void replay(TurtleCanvas& canvas) const {
-        if (m_clearFirst)
-            canvas.clear();
-        for (const Stroke& s : m_strokes) {
-            switch (s.kind) {
-            case Stroke::Kind::Line: canvas.drawLine(s.a, s.b, s.ink); break;
-            case Stroke::Kind::Ellipse: canvas.drawEllipse(s.a, s.b.x, s.b.y, s.ink); break;
-            case Stroke::Kind::Text: canvas.drawText(s.a, m_texts[static_cast<std::size_t>(s.b.x)], s.ink); break;
-            }
-        }
-    }
-
-private:
-    struct Stroke {
-        enum class Kind { Line, Ellipse, Text };
-        Kind kind;
-        TurtlePoint a;
-        TurtlePoint b; // a line's end, an ellipse's radii, or a text's place in m_texts
-        Ink ink;
-    };
-    // A run may leave up to a million strokes before it is known to work: they are kept small.
-    std::vector<Stroke> m_strokes;
-    std::vector<std::string> m_texts;
-    bool m_clearFirst = false;
 };
 
 } // namespace
