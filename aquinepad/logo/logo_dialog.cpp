@@ -266,6 +266,7 @@ void LogoDialog::setRunning(bool running) {
         b->setEnabled(!running);
     m_stop->setEnabled(running);
     m_commandLine->setReadOnly(running);
+    m_panel->setTurtleShown(!running);
     if (running) {
         setCursor(Qt::BusyCursor);
         m_message->setText(QStringLiteral("正在执行……按 Esc 或“停止”可以停下，已画出的部分保留"));

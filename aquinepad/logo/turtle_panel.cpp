@@ -171,12 +171,18 @@ void TurtlePanel::paintTurtle(QPainter& p) const {
     p.drawPath(arrow);
 }
 
+void TurtlePanel::setTurtleShown(bool shown) {
+    m_turtleShown = shown;
+    update();
+}
+
 void TurtlePanel::paintEvent(QPaintEvent*) {
     endPainting();
     QPainter p(this);
     paintBackground(p);
     p.drawImage(0, 0, m_layer);
-    paintTurtle(p);
+    if (m_turtleShown)
+        paintTurtle(p);
 }
 
 } // namespace aquinepad
