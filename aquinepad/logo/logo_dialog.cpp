@@ -1,8 +1,10 @@
 // The Logo window's controls at their design places, each button wired to one turtle operation. The
-// controls keep the names the window has always had (按钮1, 编辑框7 ...); the command line, its button
-// and the message line are 编辑框11, 按钮17 and 标签7, placed in room the design left free.
+// controls keep the names the window has always had (按钮1, 编辑框7 ...); the command line, its 执行 and
+// 停止 buttons and the message line are 编辑框11, 按钮17, 按钮18 and 标签7, placed in room the design
+// left free.
 #include "aquinepad/logo/logo_dialog.h"
 
+#include "aquinepad/logo/logo_runner.h"
 #include "aquinepad/logo/logo_tutorial_dialog.h"
 #include "aquinepad/logo/turtle_panel.h"
 #include "common/file_io.h"
@@ -25,6 +27,13 @@
 namespace aquinepad {
 
 namespace {
+
+const QSize kPanelSize(776, 328);
+
+logo::LogoLimits onThePanel(logo::LogoLimits limits) {
+    limits.view = {double(kPanelSize.width()), double(kPanelSize.height())};
+    return limits;
+}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect place) {
     auto* b = new QPushButton(caption, parent);
@@ -58,7 +67,8 @@ void separator(QWidget* parent, const char* name, QRect place) {
 
 } // namespace
 
-LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent) : QDialog(parent), m_prompter(prompter) {
+LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent, logo::LogoLimits limits)
+    : QDialog(parent), m_prompter(prompter), m_interpreter(onThePanel(std::move(limits))) {
     setFixedSize(800, 547);
 
     auto* top = new QGroupBox(this);
@@ -70,7 +80,7 @@ LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent) : QDialog(pa
     auto* drawing = new QGroupBox(QStringLiteral("绘图区"), this);
     drawing->setObjectName(QStringLiteral("分组框1"));
     drawing->setGeometry(0, 40, 792, 352);
-    m_panel = new TurtlePanel(QSize(776, 328), drawing);
+    m_panel = new TurtlePanel(kPanelSize, drawing);
     m_panel->setObjectName(QStringLiteral("Logo对象1"));
     m_panel->move(8, 16);
 
@@ -113,10 +123,17 @@ LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent) : QDialog(pa
     label(console, "标签6", QStringLiteral("宽"), {706, 96, 14, 24});
     edit(console, "编辑框9", {720, 96, 64, 24});
 
-    m_commandLine = edit(console, "编辑框11", {8, 96, 248, 24});
+    m_commandLine = edit(console, "编辑框11", {8, 96, 192, 24});
     m_commandLine->setPlaceholderText(QStringLiteral("输入Logo命令，如 FD 50 RT 90"));
     m_commandLine->setToolTip(QStringLiteral("输入一行Logo命令后按回车执行，例如：REPEAT 4 [FD 50 RT 90]"));
-    auto* run = button(console, "按钮17", QStringLiteral("执行"), {260, 96, 52, 24});
+    // One more than the limit, so that a paste cut short by the box still shows as too long.
+    m_commandLine->setMaxLength(kCommandLineLimit + 1);
+    m_run = button(console, "按钮17", QStringLiteral("执行"), {204, 96, 52, 24});
+    m_stop = button(console, "按钮18", QStringLiteral("停止"), {260, 96, 52, 24});
+    m_stop->setToolTip(QStringLiteral("停止正在执行的命令（Esc），已画出的部分保留"));
+    m_stop->setEnabled(false);
+    m_drawingButtons = {forward,  back,      right, left,   penDown, penUp,     clear, home,
+                        eraserOn, eraserOff, write, circle, ellipse, rectangle, m_run};
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("标签7"));
     m_message->setGeometry(8, 522, 784, 22);
@@ -154,9 +171,14 @@ LogoDialog::LogoDialog(aquine::Prompter& prompter, QWidget* parent) : QDialog(pa
         LogoTutorialDialog dialog(this);
         dialog.exec();
     });
-    connect(run, &QPushButton::clicked, this, &LogoDialog::runCommandLine);
+    connect(m_run, &QPushButton::clicked, this, &LogoDialog::runCommandLine);
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_runner->stop(); });
     connect(m_commandLine, &QLineEdit::returnPressed, this, &LogoDialog::runCommandLine);
+    connect(m_commandLine, &QLineEdit::textChanged, this, &LogoDialog::keepWithinLimit);
     m_commandLine->installEventFilter(this);
+
+    m_runner = std::make_unique<LogoRunner>(m_interpreter, *m_panel);
+    m_runner->onFinished = [this](logo::LogoRun run) { lineEnded(std::move(run)); };
 
     refreshPositionCaption();
 }
@@ -189,24 +211,96 @@ void LogoDialog::chooseBackground() {
                                  .arg(QString::fromStdString(aquine::displayFileName(aquine::nativePath(*chosen)))));
 }
 
-// The run is bounded by the interpreter's step and depth limits, so the window is never lost for long;
-// the busy cursor says it is working meanwhile. A failed line draws nothing and keeps its text for
+LogoDialog::~LogoDialog() = default;
+
+bool LogoDialog::isRunning() const { return m_runner->running(); }
+
+// A short line (most are) runs at once, in a few milliseconds; a longer one starts again on the runner's
+// worker while this window goes on painting what it draws, and Escape or 停止 ends it early, keeping
+// what it has drawn. A failed line draws nothing (what it drew is taken back) and keeps its text for
 // mending; a line that worked is selected, so typing replaces it and Enter runs it again.
 void LogoDialog::runCommandLine() {
+    constexpr long kStepsAtOnce = 50'000;
+    if (m_runner->running())
+        return;
     const QString line = m_commandLine->text();
     if (!line.trimmed().isEmpty() && (m_history.isEmpty() || m_history.last() != line))
         m_history << line;
     m_recall = m_history.size();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto result = m_interpreter.run(aquine::gbkFromQ(line), m_panel->turtle());
-    QApplication::restoreOverrideCursor();
-    refreshPositionCaption();
-    if (result) {
-        m_message->clear();
-        m_commandLine->selectAll();
-    } else {
-        m_message->setText(QString::fromStdString(result.reason()));
+    const std::string program = aquine::gbkFromQ(line);
+    if (const auto quick = m_interpreter.runIfQuick(program, m_panel->turtle(), kStepsAtOnce)) {
+        refreshPositionCaption();
+        m_message->setText(QString::fromStdString(quick->reason()));
+        if (*quick)
+            m_commandLine->selectAll();
+        return;
     }
+    m_strokesBeforeLine = m_panel->strokes();
+    m_runner->start(program);
+    setRunning(true);
+}
+
+void LogoDialog::lineEnded(logo::LogoRun run) {
+    setRunning(false);
+    switch (run.end) {
+    case logo::LogoRun::End::Finished:
+    case logo::LogoRun::End::Stopped:
+        m_panel->turtle().setState(run.turtle);
+        m_message->setText(run.end == logo::LogoRun::End::Stopped ? QStringLiteral("已停止：画出的部分保留")
+                                                                  : QString());
+        m_interpreter.keep(std::move(run));
+        m_commandLine->selectAll();
+        break;
+    case logo::LogoRun::End::Failed:
+        m_panel->restoreStrokes(m_strokesBeforeLine);
+        m_message->setText(QString::fromStdString(run.reason));
+        break;
+    }
+    m_strokesBeforeLine = QImage();
+    m_panel->update();
+    refreshPositionCaption();
+}
+
+void LogoDialog::setRunning(bool running) {
+    for (QPushButton* b : std::as_const(m_drawingButtons))
+        b->setEnabled(!running);
+    m_stop->setEnabled(running);
+    m_commandLine->setReadOnly(running);
+    m_panel->setTurtleShown(!running);
+    if (running) {
+        setCursor(Qt::BusyCursor);
+        m_message->setText(QStringLiteral("正在执行……按 Esc 或“停止”可以停下，已画出的部分保留"));
+    } else {
+        unsetCursor();
+        m_commandLine->setFocus();
+    }
+}
+
+// The box itself would cut a long paste silently at its length; one past the limit is instead put back
+// as it was, and the message line says why.
+void LogoDialog::keepWithinLimit(const QString& text) {
+    if (text.size() <= kCommandLineLimit) {
+        m_acceptedLine = text;
+        return;
+    }
+    m_commandLine->setText(m_acceptedLine);
+    m_message->setText(QStringLiteral("命令行一行最多 %1 个字符，放进来的内容太长，没有接受：请分成几行执行，"
+                                      "或者把重复的部分写成过程（TO … END）")
+                           .arg(kCommandLineLimit));
+}
+
+void LogoDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_runner->running()) {
+        m_runner->stop();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void LogoDialog::done(int result) {
+    m_runner->stop();
+    QDialog::done(result);
 }
 
 // Up and Down on the command line bring back earlier lines, as in a terminal, so a reader working
@@ -217,6 +311,8 @@ bool LogoDialog::eventFilter(QObject* watched, QEvent* event) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key != Qt::Key_Up && key != Qt::Key_Down)
         return false;
+    if (m_runner->running())
+        return true;
     m_recall = std::clamp<qsizetype>(m_recall + (key == Qt::Key_Up ? -1 : 1), 0, m_history.size());
     m_commandLine->setText(m_recall < m_history.size() ? m_history.at(m_recall) : QString());
     return true;

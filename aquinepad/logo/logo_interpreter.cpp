@@ -1,10 +1,12 @@
 // Running the command line's Logo: the whole text is read into a tree first (logo_syntax), so a mistake
-// in it costs nothing; the tree then runs on a trial turtle whose strokes are recorded and handed to
-// the real canvas only when the whole run worked.
+// in it costs nothing; the tree then runs on a trial turtle, charging every command, stroke and word
+// by its size against the line's steps and watching the clock and the stop flag as it goes.
 #include "aquinepad/logo/logo_interpreter.h"
 
 #include "aquinepad/logo/logo_syntax.h"
+#include "aquinepad/logo/recording_canvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -69,12 +71,21 @@ struct ProcedureEnd {
     Value output;
 };
 
-using Procedures = std::map<std::string, std::shared_ptr<const Procedure>>;
+// The stop flag was raised: the line ends where it is, keeping what it did so far.
+struct Stopped {};
+// A quick try ran past the steps it was allowed (fewer than the limit): the line needs a proper run.
+struct NeedsMoreSteps {};
+
+using Procedures = LogoProcedures;
 
 class Machine {
 public:
-    Machine(Turtle& turtle, const Procedures& procedures, std::map<std::string, LogoValue>& globals, LogoLimits limits)
-        : m_turtle(turtle), m_procedures(procedures), m_globals(globals), m_limits(limits), m_stackBase(stackHere()) {}
+    Machine(Turtle& turtle, const Procedures& procedures, LogoVariables& globals, const LogoLimits& limits,
+            const std::atomic<bool>* stop, long maxSteps)
+        : m_turtle(turtle), m_procedures(procedures), m_globals(globals), m_limits(limits), m_stop(stop),
+          m_maxSteps(maxSteps), m_stackBase(stackHere()), m_started(now()) {}
+
+    long steps() const { return static_cast<long>(std::ceil(m_steps)); }
 
     void runInstructions(const std::vector<Node>& instructions) {
         const std::uintptr_t here = stackHere();
@@ -88,16 +99,53 @@ public:
     }
 
 private:
-    void step() {
-        if (++m_steps > m_limits.maxSteps)
+    std::chrono::steady_clock::time_point now() const {
+        return m_limits.clock ? m_limits.clock() : std::chrono::steady_clock::now();
+    }
+
+    // Every cost goes through here before (or, for a single stroke, right after) the work it pays for.
+    // The clock is read every 256 steps: often enough to end within a blink of the limit.
+    void charge(double steps) {
+        m_steps += steps;
+        if (m_steps > static_cast<double>(m_maxSteps) && m_maxSteps < m_limits.maxSteps)
+            throw NeedsMoreSteps{};
+        if (m_steps > static_cast<double>(m_maxSteps))
             failWith("已经执行了 " + std::to_string(m_limits.maxSteps) +
                      " 步还没有结束，已停止：是不是写了停不下来的循环或递归？");
+        if (m_stop && m_stop->load(std::memory_order_relaxed))
+            throw Stopped{};
+        if (m_steps >= m_nextClockCheck) {
+            m_nextClockCheck = m_steps + 256;
+            if (now() - m_started > m_limits.maxTime)
+                failWith("已经运行了 " +
+                         std::to_string(std::chrono::duration_cast<std::chrono::seconds>(m_limits.maxTime).count()) +
+                         " 秒还没有结束，已停止：是不是写了停不下来的循环或递归？");
+        }
+    }
+    void step() { charge(1); }
+    void chargeWord(const std::string& word) { charge(static_cast<double>(word.size()) / kCharactersPerStep); }
+    void chargePixels(double pixels) { charge(pixels / kPixelsPerStep); }
+
+    // A move draws one segment; what of it lands in the view is paid for once it is known.
+    template <typename Move> void chargedMove(Move&& doMove) {
+        const TurtlePoint from = m_turtle.state().position;
+        doMove();
+        if (m_turtle.state().penDown)
+            chargePixels(visibleLength(from, m_turtle.state().position, m_limits.view));
+    }
+
+    // An outline's visible part is at most the view's own perimeter, however large the circle.
+    void circle(double radius) {
+        if (m_turtle.state().penDown && !visibleArcs(m_turtle.state().position, radius, radius, m_limits.view).empty())
+            charge(std::min(ellipsePerimeter(radius, radius), 2 * (m_limits.view.width + m_limits.view.height)) /
+                   kOutlinePixelsPerStep);
+        m_turtle.drawCircle(radius);
     }
 
     Value evaluate(const Node& node) {
         switch (node.kind) {
         case Node::Kind::Number: return Value::of(node.number);
-        case Node::Kind::Word: return {Value::Kind::Word, 0, node.name};
+        case Node::Kind::Word: chargeWord(node.name); return {Value::Kind::Word, 0, node.name};
         case Node::Kind::List: return {Value::Kind::List, 0, {}, false, &node};
         case Node::Kind::Variable: return variable(node);
         case Node::Kind::Negate: return Value::of(-number(input(node.children[0], "-"), "-"));
@@ -144,12 +192,18 @@ private:
         failWith(forWhom + " 需要一个条件（比如 :N > 0），得到的却是：" + shown(v));
     }
 
+    // Finding a variable compares its name, and reading a word copies it: both cost their length.
     Value variable(const Node& node) {
+        chargeWord(node.name);
         for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame)
-            if (const auto found = frame->find(node.name); found != frame->end())
+            if (const auto found = frame->find(node.name); found != frame->end()) {
+                chargeWord(found->second.word);
                 return found->second;
-        if (const auto found = m_globals.find(node.name); found != m_globals.end())
+            }
+        if (const auto found = m_globals.find(node.name); found != m_globals.end()) {
+            chargeWord(found->second.word);
             return fromStored(found->second);
+        }
         failWith("变量 " + utf8(node.typed) + " 还没有值：先用 MAKE 给它一个值");
     }
 
@@ -159,6 +213,8 @@ private:
             const std::string& op = node.operators[i - 1];
             const Value right = input(node.children[i], op);
             if (op == "=" || op == "<>") {
+                chargeWord(left.word);
+                chargeWord(right.word);
                 bool same;
                 if (left.kind == Value::Kind::Word || right.kind == Value::Kind::Word) {
                     const auto a = numberFrom(left.word), b = numberFrom(right.word);
@@ -198,17 +254,28 @@ private:
         const std::string who = utf8(node.typed);
         const auto num = [&](std::size_t i) { return number(input(node.children[i], who), who); };
         switch (node.primitive) {
-        case Primitive::Forward: m_turtle.forward(num(0)); break;
-        case Primitive::Back: m_turtle.back(num(0)); break;
+        case Primitive::Forward: {
+            const double distance = num(0);
+            chargedMove([&] { m_turtle.forward(distance); });
+            break;
+        }
+        case Primitive::Back: {
+            const double distance = num(0);
+            chargedMove([&] { m_turtle.back(distance); });
+            break;
+        }
         case Primitive::Right: m_turtle.right(num(0)); break;
         case Primitive::Left: m_turtle.left(num(0)); break;
         case Primitive::PenUp: m_turtle.penUp(); break;
         case Primitive::PenDown: m_turtle.penDown(); break;
-        case Primitive::Home: m_turtle.home(); break;
-        case Primitive::ClearScreen: m_turtle.clearScreen(); break;
+        case Primitive::Home: chargedMove([&] { m_turtle.home(); }); break;
+        case Primitive::ClearScreen:
+            charge(kStepsPerClear);
+            m_turtle.clearScreen();
+            break;
         case Primitive::PenErase: m_turtle.setEraser(true); break;
         case Primitive::PenPaint: m_turtle.setEraser(false); break;
-        case Primitive::Circle: m_turtle.drawCircle(num(0)); break;
+        case Primitive::Circle: circle(num(0)); break;
         case Primitive::Repeat: {
             const double times = num(0);
             const Node& body = list(input(node.children[1], who), who);
@@ -232,7 +299,9 @@ private:
             const Value name = input(node.children[0], who);
             if (name.kind != Value::Kind::Word || name.word.empty() || numberFrom(name.word))
                 failWith("MAKE 的第一个输入是带引号的变量名，例如 MAKE \"SIZE 50");
-            assign(upper(name.word), input(node.children[1], who));
+            const Value value = input(node.children[1], who);
+            chargeWord(value.word);
+            assign(upper(name.word), value);
             break;
         }
         case Primitive::Stop:
@@ -266,6 +335,7 @@ private:
     }
 
     Value procedure(const Node& node) {
+        chargeWord(node.name); // found by it, and written out for each input's messages
         const auto found = m_procedures.find(node.name);
         if (found == m_procedures.end())
             failWith("不认识的命令：" + utf8(node.typed));
@@ -294,61 +364,32 @@ private:
 
     Turtle& m_turtle;
     const Procedures& m_procedures;
-    std::map<std::string, LogoValue>& m_globals;
-    LogoLimits m_limits;
+    LogoVariables& m_globals;
+    const LogoLimits& m_limits;
+    const std::atomic<bool>* m_stop;
+    long m_maxSteps;
     std::vector<std::map<std::string, Value>> m_frames; // the running procedures' inputs, innermost last
-    long m_steps = 0;
+    double m_steps = 0;
+    double m_nextClockCheck = 0;
     std::uintptr_t m_stackBase;
-};
-
-// The trial run's strokes, kept to be drawn for real once the run has worked.
-class RecordingCanvas : public TurtleCanvas {
-public:
-    void drawLine(TurtlePoint from, TurtlePoint to, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Line, from, to, ink});
-    }
-    void drawEllipse(TurtlePoint centre, double rx, double ry, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Ellipse, centre, {rx, ry}, ink});
-    }
-    void drawText(TurtlePoint at, const std::string& gbkText, Ink ink) override {
-        m_strokes.push_back({Stroke::Kind::Text, at, {static_cast<double>(m_texts.size()), 0}, ink});
-        m_texts.push_back(gbkText);
-    }
-    void clear() override {
-        m_strokes.clear(); // nothing drawn before a clear can show
-        m_texts.clear();
-        m_clearFirst = true;
-    }
-
-    void replay(TurtleCanvas& canvas) const {
-        if (m_clearFirst)
-            canvas.clear();
-        for (const Stroke& s : m_strokes) {
-            switch (s.kind) {
-            case Stroke::Kind::Line: canvas.drawLine(s.a, s.b, s.ink); break;
-            case Stroke::Kind::Ellipse: canvas.drawEllipse(s.a, s.b.x, s.b.y, s.ink); break;
-            case Stroke::Kind::Text: canvas.drawText(s.a, m_texts[static_cast<std::size_t>(s.b.x)], s.ink); break;
-            }
-        }
-    }
-
-private:
-    struct Stroke {
-        enum class Kind { Line, Ellipse, Text };
-        Kind kind;
-        TurtlePoint a;
-        TurtlePoint b; // a line's end, an ellipse's radii, or a text's place in m_texts
-        Ink ink;
-    };
-    // A run may leave up to a million strokes before it is known to work: they are kept small.
-    std::vector<Stroke> m_strokes;
-    std::vector<std::string> m_texts;
-    bool m_clearFirst = false;
+    std::chrono::steady_clock::time_point m_started;
 };
 
 } // namespace
 
-aquine::Result<void> LogoInterpreter::run(std::string_view gbkProgram, Turtle& turtle) {
+LogoRun LogoInterpreter::execute(std::string_view gbkProgram, const TurtleState& start, TurtleCanvas& canvas,
+                                 const std::atomic<bool>* stop) const {
+    return execute(gbkProgram, start, canvas, stop, m_limits.maxSteps);
+}
+
+LogoRun LogoInterpreter::execute(std::string_view gbkProgram, const TurtleState& start, TurtleCanvas& canvas,
+                                 const std::atomic<bool>* stop, long maxSteps) const {
+    LogoRun out;
+    Procedures procedures = m_procedures;
+    LogoVariables globals = m_globals;
+    Turtle trial(canvas);
+    trial.setState(start);
+    Machine machine(trial, procedures, globals, m_limits, stop, std::min(maxSteps, m_limits.maxSteps));
     try {
         const std::vector<Token> tokens = tokenize(gbkProgram);
         std::vector<Token> main;
@@ -359,27 +400,56 @@ aquine::Result<void> LogoInterpreter::run(std::string_view gbkProgram, Turtle& t
             arities[name] = static_cast<int>(proc->parameters.size());
         for (const Definition& d : defined)
             arities[d.name] = static_cast<int>(d.procedure->parameters.size());
-        Procedures procedures = m_procedures;
         for (const Definition& d : defined) {
             d.procedure->body = parseInstructions(tokens, d.bodyBegin, d.bodyEnd, arities);
             procedures[d.name] = d.procedure;
         }
         const std::vector<Node> program = parseInstructions(main, 0, main.size(), arities);
-
-        RecordingCanvas recording;
-        Turtle trial(recording);
-        trial.setState(turtle.state());
-        std::map<std::string, LogoValue> globals = m_globals;
-        Machine(trial, procedures, globals, m_limits).runInstructions(program);
-
-        recording.replay(turtle.canvas());
-        turtle.setState(trial.state());
-        m_procedures = std::move(procedures);
-        m_globals = std::move(globals);
-        return {};
+        machine.runInstructions(program);
+        out.end = LogoRun::End::Finished;
     } catch (const LogoError& error) {
-        return aquine::fail(error.message);
+        out.end = LogoRun::End::Failed;
+        out.reason = error.message;
+    } catch (const Stopped&) {
+        out.end = LogoRun::End::Stopped;
+    } catch (const NeedsMoreSteps&) {
+        out.end = LogoRun::End::Failed;
+        out.steps = -1;
+        return out;
     }
+    out.turtle = trial.state();
+    out.steps = machine.steps();
+    if (out.end != LogoRun::End::Failed) {
+        out.procedures = std::move(procedures);
+        out.variables = std::move(globals);
+    }
+    return out;
+}
+
+void LogoInterpreter::keep(LogoRun&& run) {
+    if (run.end == LogoRun::End::Failed)
+        return;
+    m_procedures = std::move(run.procedures);
+    m_globals = std::move(run.variables);
+}
+
+// The strokes wait in a recording until the whole line has worked, so a failure draws nothing.
+std::optional<aquine::Result<void>> LogoInterpreter::runIfQuick(std::string_view gbkProgram, Turtle& turtle,
+                                                                long steps) {
+    RecordingCanvas recording;
+    LogoRun result = execute(gbkProgram, turtle.state(), recording, nullptr, steps);
+    if (result.steps < 0)
+        return std::nullopt;
+    if (result.end == LogoRun::End::Failed)
+        return aquine::Result<void>(aquine::fail(result.reason));
+    recording.replay(turtle.canvas());
+    turtle.setState(result.turtle);
+    keep(std::move(result));
+    return aquine::Result<void>();
+}
+
+aquine::Result<void> LogoInterpreter::run(std::string_view gbkProgram, Turtle& turtle) {
+    return *runIfQuick(gbkProgram, turtle, m_limits.maxSteps);
 }
 
 bool LogoInterpreter::knowsProcedure(const std::string& gbkName) const { return m_procedures.count(upper(gbkName)); }

@@ -2,6 +2,7 @@
 // with right turns closes on whole pixels instead of drifting by rounding noise.
 #include "aquinepad/logo/turtle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -38,7 +39,103 @@ double normalised(double degrees) {
     return h >= 360.0 ? 0 : h;
 }
 
+// The view's half sizes, widened by 2 px: the eraser is 3 px wide, and a line on the edge still shows.
+struct Bounds {
+    double x, y;
+    bool contains(double px, double py) const { return std::fabs(px) <= x && std::fabs(py) <= y; }
+};
+Bounds boundsOf(TurtleView view) { return {view.width / 2 + 2, view.height / 2 + 2}; }
+
 } // namespace
+
+// Liang–Barsky: the part of the segment within the bounds, by its parameter range [t0, t1].
+double visibleLength(TurtlePoint from, TurtlePoint to, TurtleView view) {
+    const Bounds b = boundsOf(view);
+    const double dx = to.x - from.x, dy = to.y - from.y;
+    if (!std::isfinite(dx) || !std::isfinite(dy))
+        return 0;
+    double t0 = 0, t1 = 1;
+    const auto clip = [&](double p, double q) { // p·t ≤ q
+        if (p == 0)
+            return q >= 0;
+        const double r = q / p;
+        if (p < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+        return t0 <= t1;
+    };
+    if (!(clip(-dx, from.x + b.x) && clip(dx, b.x - from.x) && clip(-dy, from.y + b.y) && clip(dy, b.y - from.y)))
+        return 0;
+    return (t1 - t0) * std::hypot(dx, dy);
+}
+
+// The outline can only enter or leave the view where it crosses one of the lines x = ±X, y = ±Y; between
+// two crossings it is wholly in or wholly out, which its middle point tells.
+std::vector<std::pair<double, double>> visibleArcs(TurtlePoint centre, double rx, double ry, TurtleView view) {
+    constexpr double kTurn = 2 * std::numbers::pi;
+    const Bounds b = boundsOf(view);
+    if (!std::isfinite(centre.x) || !std::isfinite(centre.y) || !std::isfinite(rx) || !std::isfinite(ry))
+        return {};
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    // Quick answers: the outline's box misses the view, or lies inside it.
+    if (std::fabs(centre.x) - rx > b.x || std::fabs(centre.y) - ry > b.y)
+        return {};
+    if (std::fabs(centre.x) + rx <= b.x && std::fabs(centre.y) + ry <= b.y)
+        return {{0, kTurn}};
+    // The view inside the outline: all four corners within it (both being convex), as round a huge circle.
+    if (rx > 0 && ry > 0) {
+        const auto within = [&](double x, double y) {
+            const double u = (x - centre.x) / rx, v = (y - centre.y) / ry;
+            return u * u + v * v < 1;
+        };
+        if (within(-b.x, -b.y) && within(b.x, -b.y) && within(-b.x, b.y) && within(b.x, b.y))
+            return {};
+    }
+
+    std::vector<double> cuts{0, kTurn};
+    const auto wrapped = [&](double t) { return t < 0 ? t + kTurn : t; };
+    for (const double edge : {-b.x, b.x})
+        if (rx > 0)
+            if (const double u = (edge - centre.x) / rx; std::fabs(u) <= 1) {
+                const double t = std::acos(u);
+                cuts.push_back(t);
+                cuts.push_back(kTurn - t);
+            }
+    for (const double edge : {-b.y, b.y})
+        if (ry > 0)
+            if (const double v = (edge - centre.y) / ry; std::fabs(v) <= 1) {
+                const double t = std::asin(v);
+                cuts.push_back(wrapped(t));
+                cuts.push_back(std::numbers::pi - t);
+            }
+    std::sort(cuts.begin(), cuts.end());
+
+    std::vector<std::pair<double, double>> arcs;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const double a = cuts[i], z = cuts[i + 1];
+        if (z - a <= 0)
+            continue;
+        const double mid = (a + z) / 2;
+        if (!b.contains(centre.x + rx * std::cos(mid), centre.y + ry * std::sin(mid)))
+            continue;
+        if (!arcs.empty() && arcs.back().second == a)
+            arcs.back().second = z;
+        else
+            arcs.emplace_back(a, z);
+    }
+    return arcs;
+}
+
+double ellipsePerimeter(double rx, double ry) {
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    if (rx + ry == 0)
+        return 0;
+    const double h = (rx - ry) * (rx - ry) / ((rx + ry) * (rx + ry));
+    return std::numbers::pi * (rx + ry) * (1 + 3 * h / (10 + std::sqrt(4 - 3 * h)));
+}
 
 void Turtle::forward(double distance) {
     if (!std::isfinite(distance))

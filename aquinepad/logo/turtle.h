@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace aquinepad::logo {
@@ -13,6 +14,25 @@ struct TurtlePoint {
     double y = 0;
     bool operator==(const TurtlePoint&) const = default;
 };
+
+// The part of turtle space a canvas shows: a rectangle of this size centred on the origin, in pixels.
+// Strokes beyond it leave nothing, so they cost nothing to draw and the interpreter charges only for
+// what falls inside.
+struct TurtleView {
+    double width = 776;
+    double height = 328;
+};
+
+// How much of a segment lies within the view (widened by the eraser's width), in pixels.
+double visibleLength(TurtlePoint from, TurtlePoint to, TurtleView view);
+
+// The stretches of an ellipse's outline (x = cx + rx·cos t, y = cy + ry·sin t) that lie within the
+// view, widened as above, as intervals of t in [0, 2π], in order; {{0, 2π}} when the whole outline
+// shows, none when nothing does. A stretch across t = 0 comes as two intervals.
+std::vector<std::pair<double, double>> visibleArcs(TurtlePoint centre, double rx, double ry, TurtleView view);
+
+// The length of an ellipse's outline (Ramanujan's approximation, within 0.01 % for any shape).
+double ellipsePerimeter(double rx, double ry);
 
 // What a stroke leaves: the pen's black, or the background (the eraser).
 enum class Ink { Pen, Eraser };

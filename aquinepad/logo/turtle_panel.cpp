@@ -71,8 +71,30 @@ void TurtlePanel::drawLine(TurtlePoint from, TurtlePoint to, Ink ink) {
     update();
 }
 
+// An outline that fits the view goes to QPainter whole. A larger one is drawn only where it crosses the
+// view, as short chords about 2 px long: QPainter would trace all of a circle a million pixels round
+// (11 ms) to show the few hundred pixels of it that land on the panel.
 void TurtlePanel::drawEllipse(TurtlePoint centre, double rx, double ry, Ink ink) {
-    painter(ink).drawEllipse(toPixel(centre), bounded(rx), bounded(ry));
+    const auto arcs = logo::visibleArcs(centre, rx, ry, view());
+    if (arcs.empty())
+        return;
+    if (arcs.size() == 1 && arcs.front().first == 0 && arcs.front().second == 2 * std::numbers::pi &&
+        std::max(std::fabs(rx), std::fabs(ry)) < 2 * std::max(m_layer.width(), m_layer.height())) {
+        painter(ink).drawEllipse(toPixel(centre), std::fabs(rx), std::fabs(ry));
+    } else {
+        QPainter& p = painter(ink);
+        const double reach = std::max(std::fabs(rx), std::fabs(ry));
+        for (const auto& [from, to] : arcs) {
+            const int chords = std::clamp(static_cast<int>(std::ceil((to - from) * reach / 2)), 1, 8192);
+            QPolygonF line;
+            line.reserve(chords + 1);
+            for (int i = 0; i <= chords; ++i) {
+                const double t = from + (to - from) * i / chords;
+                line << toPixel({centre.x + rx * std::cos(t), centre.y + ry * std::sin(t)});
+            }
+            p.drawPolyline(line);
+        }
+    }
     update();
 }
 
@@ -108,6 +130,18 @@ void TurtlePanel::paintBackground(QPainter& p) const {
     p.drawImage(target, m_background);
 }
 
+QImage TurtlePanel::strokes() {
+    endPainting();
+    return m_layer;
+}
+
+void TurtlePanel::restoreStrokes(const QImage& strokes) {
+    endPainting();
+    if (strokes.size() == m_layer.size())
+        m_layer = strokes.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    update();
+}
+
 QImage TurtlePanel::picture() {
     endPainting();
     QImage out(m_layer.size(), QImage::Format_RGB32);
@@ -137,12 +171,18 @@ void TurtlePanel::paintTurtle(QPainter& p) const {
     p.drawPath(arrow);
 }
 
+void TurtlePanel::setTurtleShown(bool shown) {
+    m_turtleShown = shown;
+    update();
+}
+
 void TurtlePanel::paintEvent(QPaintEvent*) {
     endPainting();
     QPainter p(this);
     paintBackground(p);
     p.drawImage(0, 0, m_layer);
-    paintTurtle(p);
+    if (m_turtleShown)
+        paintTurtle(p);
 }
 
 } // namespace aquinepad

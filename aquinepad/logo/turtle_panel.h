@@ -31,6 +31,12 @@ public:
 
     // What the user sees of the drawing, without the turtle: the page or picture with the strokes on it.
     QImage picture();
+    // The strokes alone, to be put back later (a command line that fails takes back what it drew).
+    QImage strokes();
+    void restoreStrokes(const QImage& strokes);
+    logo::TurtleView view() const { return {double(m_layer.width()), double(m_layer.height())}; }
+    // The arrow is hidden while a command line runs elsewhere, since the turtle it shows has not moved yet.
+    void setTurtleShown(bool shown);
 
     void drawLine(logo::TurtlePoint from, logo::TurtlePoint to, logo::Ink ink) override;
     void drawEllipse(logo::TurtlePoint centre, double rx, double ry, logo::Ink ink) override;
@@ -53,6 +59,7 @@ private:
     QImage m_background;
     std::unique_ptr<QPainter> m_painter;
     logo::Ink m_painterInk = logo::Ink::Pen;
+    bool m_turtleShown = true;
     logo::Turtle m_turtle{*this};
 };
 

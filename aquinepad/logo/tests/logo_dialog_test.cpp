@@ -1,10 +1,8 @@
 // The Logo window as a user drives it: controls at their places, the position caption, arguments from
 // the edit boxes, a square drawn with the buttons and found in the panel's pixels, the command line,
 // the background picture, the tutorial window and the menu item that opens it all.
-#include "aquinepad/logo/logo_dialog.h"
 #include "aquinepad/logo/logo_tutorial_dialog.h"
-#include "aquinepad/logo/turtle_panel.h"
-#include "aquinepad/tests/notepad_fixture.h"
+#include "aquinepad/logo/tests/logo_fixture.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -19,52 +17,6 @@ using namespace aquinepad;
 using namespace aquinepad::testing;
 
 namespace {
-
-struct Logo {
-    Logo() {
-        prompter.setFailureHandler([this](const QString& what) { failures << what; });
-    }
-
-    template <typename T = QWidget> T* control(const char* name) const {
-        T* w = dialog->findChild<T*>(QString::fromUtf8(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    void click(const char* button) { control<QPushButton>(button)->click(); }
-    void type(const char* edit, const QString& text) { control<QLineEdit>(edit)->setText(text); }
-    QString caption() const { return dialog->windowTitle(); }
-    QString message() const { return control<QLabel>("标签7")->text(); }
-    void command(const QString& line) {
-        auto* edit = control<QLineEdit>("编辑框11");
-        edit->setText(line);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
-
-    aquine::ScriptedPrompter prompter;
-    QStringList failures;
-    std::unique_ptr<LogoDialog> dialog = std::make_unique<LogoDialog>(prompter);
-};
-
-bool isInk(QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; }
-
-// Whether a black pixel lies within one pixel of (x, y): a 1 px line may land on either side of a
-// half-pixel boundary.
-bool inkNear(const QImage& image, int x, int y) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.rect().contains(x + dx, y + dy) && isInk(image.pixel(x + dx, y + dy)))
-                return true;
-    return false;
-}
-
-int inkCount(const QImage& image) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += isInk(image.pixel(x, y));
-    return n;
-}
 
 QByteArray pngOf(QColor colour) {
     QImage image(40, 20, QImage::Format_RGB32);
@@ -138,10 +90,15 @@ private slots:
             QVERIFY(logo.control(name));
         QCOMPARE(logo.control<QLabel>("标签5")->text(), QStringLiteral("长"));
         QCOMPARE(logo.control<QLabel>("标签3")->text(), QStringLiteral("°"));
-        // The command line and its button take the free row left of "画圆" and cover no control.
-        const QRect commandRow = logo.control("编辑框11")->geometry().united(logo.control("按钮17")->geometry());
+        // The command line and its two buttons take the free row left of "画圆" and cover no control.
+        const QRect commandRow = logo.control("编辑框11")->geometry().united(logo.control("按钮18")->geometry());
         QVERIFY(commandRow.right() < 320 && commandRow.top() == 96);
-        QVERIFY(!commandRow.intersects(logo.control("按钮2")->geometry()));
+        QCOMPARE(logo.control<QPushButton>("按钮18")->text(), QStringLiteral("停止"));
+        const QWidget* console = logo.control("分组框2");
+        for (const char* added : {"编辑框11", "按钮17", "按钮18"})
+            for (const QWidget* other : console->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(other == logo.control(added) || !other->geometry().intersects(logo.control(added)->geometry()),
+                         added);
     }
 
     void aSquareDrawnWithTheButtonsShowsOnItsEdges() {

@@ -1,10 +1,11 @@
 // The command line's Logo: commands and their Chinese names, arithmetic, variables, REPEAT, IF,
-// procedures and recursion, errors that leave everything as it was, the limits, and every example of
-// the shipped tutorial.
+// procedures and recursion, errors that leave everything as it was, the limits and what counts
+// against them, stopping a line, and every example of the shipped tutorial.
 #include "aquinepad/logo/logo_interpreter.h"
 #include "aquinepad/logo/tests/fake_canvas.h"
 #include "common/tests/gbk_literal.h"
 
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -168,6 +169,140 @@ TEST_F(LogoTest, RunawayRecursionAndEndlessLoopsStop) {
         sum += " + 1";
     EXPECT_EQ(run(sum), "");
     EXPECT_EQ(where(), "[0,10000]");
+}
+
+// Counts strokes without keeping them, and raises the stop flag after a given number of lines.
+struct CountingCanvas : TurtleCanvas {
+    long lines = 0, ellipses = 0, clears = 0;
+    long stopAfterLines = -1;
+    std::atomic<bool> stop{false};
+    void drawLine(TurtlePoint, TurtlePoint, Ink) override {
+        if (++lines == stopAfterLines)
+            stop = true;
+    }
+    void drawEllipse(TurtlePoint, double, double, Ink) override { ++ellipses; }
+    void drawText(TurtlePoint, const std::string&, Ink) override {}
+    void clear() override { ++clears; }
+};
+
+long stepsOf(const std::string& program) {
+    CountingCanvas canvas;
+    const LogoRun run = LogoInterpreter().execute(program, {}, canvas);
+    EXPECT_EQ(run.end, LogoRun::End::Finished) << program << "\n" << run.reason;
+    return run.steps;
+}
+
+const std::string kOutOf10000Steps = "已经执行了 10000 步还没有结束，已停止：是不是写了停不下来的循环或递归？";
+
+// A step is a command; a stroke adds the pixels of it that land in the view, so a line a mile long
+// costs what its visible part does, and one beyond the view or with the pen up costs nothing extra.
+TEST_F(LogoTest, DrawingCostsThePixelsThatShow) {
+    EXPECT_EQ(stepsOf("FD 100000"), stepsOf("FD 166")); // the view is 328 high: 164 up, and the pen's width
+    EXPECT_GT(stepsOf("FD 166"), stepsOf("FD 10"));
+    EXPECT_EQ(stepsOf("PU FD 100000"), 2);
+    EXPECT_EQ(stepsOf("PU FD 100000 PD FD 100000"), 4);
+
+    LogoInterpreter limited(LogoLimits{.maxDepth = 50, .maxSteps = 10'000});
+    auto reason = [&](const std::string& program) {
+        FakeCanvas fresh;
+        Turtle start(fresh);
+        return limited.run(program, start).reason();
+    };
+    EXPECT_EQ(reason("RT 90 REPEAT 1000 [FD 300 BK 300]"), kOutOf10000Steps);
+    EXPECT_EQ(reason("RT 90 PU REPEAT 1000 [FD 300 BK 300]"), "");
+    EXPECT_EQ(reason("PU FD 100000 PD RT 90 REPEAT 1000 [FD 300 BK 300]"), "");
+
+    // A circle costs its outline, but never more than the view's perimeter (2208 px) however large it is,
+    // and nothing when none of it shows: a huge one round the whole view, or one far away.
+    EXPECT_EQ(reason("REPEAT 1000 [CIRCLE 100]"), kOutOf10000Steps);
+    EXPECT_EQ(reason("REPEAT 1000 [PU CIRCLE 100 PD]"), "");
+    EXPECT_EQ(reason("REPEAT 4000 [CIRCLE 1000000]"), "");
+    EXPECT_EQ(stepsOf("CIRCLE 1000000"), 1);
+    EXPECT_EQ(stepsOf("PU FD 100000 PD CIRCLE 100"), 4);
+    EXPECT_GT(stepsOf("CIRCLE 300"), stepsOf("CIRCLE 100"));
+    EXPECT_EQ(stepsOf("CIRCLE 400"), stepsOf("CIRCLE 420")); // both reach the corners (424 px out)
+    EXPECT_EQ(stepsOf("CIRCLE 500"), 1);                     // all round the view
+    // Its edge runs through the view, and costs as much of it as there is.
+    EXPECT_EQ(stepsOf("PU RT 90 FD 1000000 PD CIRCLE 1000000"), 4 + stepsOf("CIRCLE 400"));
+    EXPECT_EQ(reason("REPEAT 100 [CS]"), kOutOf10000Steps);
+
+    // The window's case: half a million huge circles are cheap now that they cost what they draw.
+    CountingCanvas counting;
+    const LogoRun run = LogoInterpreter().execute("REPEAT 499999 [CIRCLE 1000000]", {}, counting);
+    EXPECT_EQ(run.end, LogoRun::End::Finished) << run.reason;
+    EXPECT_EQ(counting.ellipses, 499'999);
+}
+
+// Reading, keeping and comparing a word costs its length: a 32,700-character word compared over and
+// over runs out of steps after a few hundred comparisons instead of a hundred thousand.
+TEST_F(LogoTest, WordsCostTheirLength) {
+    const std::string word(32'700, 'A');
+    CountingCanvas counting;
+    const LogoRun run =
+        LogoInterpreter().execute("MAKE \"W \"" + word + " REPEAT 100000 [IF :W = :W [FD 0]]", {}, counting);
+    EXPECT_EQ(run.end, LogoRun::End::Failed);
+    EXPECT_EQ(run.reason, "已经执行了 1000000 步还没有结束，已停止：是不是写了停不下来的循环或递归？");
+    EXPECT_LT(counting.lines, 300);
+    EXPECT_LT(stepsOf("REPEAT 10000 [IF \"A = \"A [FD 0]]"), 40'000);               // short words cost next to nothing
+    EXPECT_NEAR(stepsOf("MAKE \"W \"" + word), 2 * 32'700 / kCharactersPerStep, 3); // read, then kept
+    // Names are words too: a long one is found by comparing all of it, every time it is used.
+    const std::string name(5'000, 'N');
+    EXPECT_GT(stepsOf("TO " + name + " :X END REPEAT 100 [" + name + " 1]"), 100 * 5'000 / kCharactersPerStep);
+    EXPECT_GT(stepsOf("MAKE \"" + name + " 1 REPEAT 100 [FD :" + name + "]"), 100 * 5'000 / kCharactersPerStep);
+}
+
+// Whatever the steps, a line ends when its time is up: here a clock that gains a second each time it
+// is read, so thirty readings are the thirty seconds allowed.
+TEST_F(LogoTest, ALineEndsWhenItsTimeIsUp) {
+    long readings = 0;
+    LogoLimits limits;
+    limits.clock = [&readings] { return std::chrono::steady_clock::time_point(std::chrono::seconds(readings++)); };
+    LogoInterpreter slow(limits);
+    EXPECT_EQ(slow.run("FD 10", turtle).reason(), "");
+    EXPECT_EQ(slow.run("MAKE \"X 1 REPEAT 1000000 [FD 1 BK 1]", turtle).reason(),
+              "已经运行了 30 秒还没有结束，已停止：是不是写了停不下来的循环或递归？");
+    EXPECT_LT(readings, 60);
+    EXPECT_EQ(canvas.strokes.size(), 1u); // the first line's
+    EXPECT_EQ(where(), "[0,10]");
+    EXPECT_EQ(slow.run("FD :X", turtle).reason(), "变量 :X 还没有值：先用 MAKE 给它一个值");
+}
+
+// A stopped line ends at the next step after the flag goes up, and keeps what it did: its strokes, the
+// turtle where it got to, its procedures and variables, once keep() takes them over; until then the
+// interpreter is as it was.
+TEST_F(LogoTest, AStoppedLineKeepsWhatItDid) {
+    CountingCanvas counting;
+    counting.stopAfterLines = 10;
+    const LogoRun stopped =
+        logo.execute("TO P END MAKE \"N 0 REPEAT 1000 [FD 10 RT 90 MAKE \"N :N + 1]", {}, counting, &counting.stop);
+    EXPECT_EQ(stopped.end, LogoRun::End::Stopped);
+    EXPECT_EQ(counting.lines, 10);
+    EXPECT_EQ(positionText({stopped.turtle.position.x, stopped.turtle.position.y}),
+              "[10,10]"); // two turns past a square
+    EXPECT_FALSE(logo.knowsProcedure("P"));
+    logo.keep(LogoRun(stopped));
+    EXPECT_TRUE(logo.knowsProcedure("P"));
+    EXPECT_EQ(run("FD :N"), "");
+    EXPECT_EQ(where(), "[0,9]");
+
+    // A line given a stop flag that is already up does nothing but end.
+    std::atomic<bool> up{true};
+    CountingCanvas none;
+    EXPECT_EQ(logo.execute("REPEAT 10 [FD 10]", {}, none, &up).end, LogoRun::End::Stopped);
+    EXPECT_EQ(none.lines, 0);
+}
+
+// A quick try gives an answer for a short line, failures included, and none for a long one, which it
+// leaves as if never tried.
+TEST_F(LogoTest, AQuickTryAnswersOnlyForShortLines) {
+    const auto shortLine = logo.runIfQuick(G("MAKE \"X 5 FD :X"), turtle, 100);
+    ASSERT_TRUE(shortLine.has_value());
+    EXPECT_TRUE(*shortLine);
+    EXPECT_EQ(logo.runIfQuick(G("FD :NOPE"), turtle, 100)->reason(), "变量 :NOPE 还没有值：先用 MAKE 给它一个值");
+    EXPECT_FALSE(logo.runIfQuick(G("MAKE \"X 1 REPEAT 1000 [FD 1]"), turtle, 100).has_value());
+    EXPECT_EQ(canvas.strokes.size(), 1u);
+    EXPECT_EQ(run("FD :X"), "");
+    EXPECT_EQ(where(), "[0,10]");
 }
 
 TEST_F(LogoTest, DoubleByteNamesAreKeptWhole) {

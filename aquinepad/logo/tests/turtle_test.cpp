@@ -1,9 +1,11 @@
 // The turtle's geometry and pen: positions after moves and turns, home, pen and eraser, the shapes'
-// placement, and the caption's form of a position.
+// placement, the caption's form of a position, and what of a stroke lands in the view.
 #include "aquinepad/logo/tests/fake_canvas.h"
 #include "aquinepad/logo/turtle.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 using namespace aquinepad::logo;
 using aquinepad::logo::testing::FakeCanvas;
@@ -104,6 +106,54 @@ TEST(PositionText, ShowsAtMostTwoDecimalsAndNoNegativeZero) {
     EXPECT_EQ(positionText({-7.0710678, 1e-14}), "[-7.07,0]");
     EXPECT_EQ(positionText({-0.001, 100}), "[0,100]");
     EXPECT_EQ(positionText({2.999, -3.1}), "[3,-3.1]");
+}
+
+// The arcs are checked against the outline itself: a point of it well inside the view (the view
+// widened by 2 px for the pen) lies on an arc, one well outside on none.
+TEST(TurtleView, VisibleArcsAreThePartsOfTheOutlineInTheView) {
+    const TurtleView view; // 776 x 328: |x| <= 390, |y| <= 166 once widened
+    const struct {
+        TurtlePoint centre;
+        double rx, ry;
+        bool all, none;
+    } cases[] = {
+        {{0, 0}, 100, 100, true, false},     {{0, 0}, 1e6, 1e6, false, true},    {{1e6, 0}, 1e6, 1e6, false, false},
+        {{0, 0}, 300, 300, false, false},    {{380, 160}, 50, 20, false, false}, {{2000, 0}, 100, 100, false, true},
+        {{0, 0}, 1e6, 1, false, false},      {{0, -500}, 0, 400, false, false},  {{-390, 0}, 1e5, 100, false, false},
+        {{800, 500}, 500, 500, false, true}, {{0, 0}, 420, 420, false, false},
+    };
+    for (const auto& c : cases) {
+        const auto arcs = visibleArcs(c.centre, c.rx, c.ry, view);
+        EXPECT_EQ(arcs.size() == 1 && arcs[0].first == 0 && arcs[0].second == 2 * std::numbers::pi, c.all) << c.rx;
+        EXPECT_EQ(arcs.empty(), c.none) << c.rx;
+        for (std::size_t i = 0; i + 1 < arcs.size(); ++i)
+            EXPECT_LT(arcs[i].second, arcs[i + 1].first);
+        constexpr int kSamples = 200'000;
+        for (int k = 0; k < kSamples; ++k) {
+            const double t = 2 * std::numbers::pi * (k + 0.5) / kSamples;
+            const double x = c.centre.x + c.rx * std::cos(t), y = c.centre.y + c.ry * std::sin(t);
+            const double inside = std::min(390 - std::fabs(x), 166 - std::fabs(y)); // < 0 outside
+            if (std::fabs(inside) < 0.01)
+                continue;
+            bool onArc = false;
+            for (const auto& [a, b] : arcs)
+                onArc = onArc || (t >= a && t <= b);
+            ASSERT_EQ(onArc, inside > 0) << "rx " << c.rx << " t " << t;
+        }
+    }
+}
+
+TEST(TurtleView, VisibleLengthIsTheSegmentInsideTheView) {
+    const TurtleView view;
+    EXPECT_DOUBLE_EQ(visibleLength({0, 0}, {0, 100}, view), 100);
+    EXPECT_DOUBLE_EQ(visibleLength({0, 0}, {0, 1e9}, view), 166);
+    EXPECT_NEAR(visibleLength({-1e9, 0}, {1e9, 0}, view), 780, 1e-6);
+    EXPECT_DOUBLE_EQ(visibleLength({0, 1000}, {100, 1000}, view), 0);
+    EXPECT_DOUBLE_EQ(visibleLength({-1000, -1000}, {1000, 1000}, view), 166 * 2 * std::sqrt(2.0));
+    EXPECT_DOUBLE_EQ(visibleLength({700, 0}, {0, 700}, view), 0); // passes the corner outside
+    EXPECT_DOUBLE_EQ(visibleLength({0, 0}, {NAN, 0}, view), 0);
+    EXPECT_NEAR(ellipsePerimeter(100, 100), 200 * std::numbers::pi, 1e-9);
+    EXPECT_NEAR(ellipsePerimeter(1, 0), 4, 0.01);
 }
 
 } // namespace
