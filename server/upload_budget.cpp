@@ -12,7 +12,7 @@ namespace {
 
 constexpr auto kMinute = std::chrono::seconds(60);
 // Where the newcomers go once the table is full.
-constexpr const char* kOverflow = "*";
+constexpr char kOverflow = '*';
 
 double perSecond(double perMinute) { return perMinute / 60.0; }
 
@@ -53,13 +53,16 @@ void UploadBudget::forgetRefilled(Clock::time_point now) {
 
 std::chrono::seconds UploadBudget::charge(const std::string& address, unsigned long long bytes, Clock::time_point now) {
     std::lock_guard lock(m_mutex);
-    if (now - m_lastSweep >= kMinute || m_buckets.size() >= m_maxClients)
+    // A full table is swept at most once a second, so a flood of new addresses cannot make every
+    // request walk it.
+    const auto sinceSweep = now - m_lastSweep;
+    if (sinceSweep >= kMinute || (m_buckets.size() >= m_maxClients && sinceSweep >= std::chrono::seconds(1)))
         forgetRefilled(now);
     auto holder = holderOf(address);
     auto it = m_buckets.find(holder);
     if (it == m_buckets.end()) {
         if (m_buckets.size() >= m_maxClients)
-            holder = kOverflow;
+            holder.assign(1, kOverflow);
         it =
             m_buckets.try_emplace(holder, Bucket{m_allowance.requestsPerMinute, m_allowance.bytesPerMinute, now}).first;
     }
