@@ -103,7 +103,8 @@ while time.monotonic() - start < 3:
     code = data[9:12].decode()
     codes[code] = codes.get(code, 0) + 1
 took = time.monotonic() - start
-print(f'upload flood from one address for {took:.1f} s: {codes}, stored {codes.get("200", 0) / took:.1f} MB/s')
+print(f'upload flood of 1 MB files from one address for {took:.1f} s: {codes.get("200", 0)} stored, '
+      f'{codes.get("429", 0)} refused with 429 (the default budget: 30 uploads and 20 MB a minute)')
 times = []
 for i in range(20):
     if i % 5 == 0:
