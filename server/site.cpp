@@ -155,6 +155,17 @@ Result<std::string> parsePublicUrl(std::string_view url) {
 }
 
 std::optional<RoutedPath> routeOf(std::string_view target) {
+    // A request may name the whole address ("GET http://host/x"); only its path chooses the route,
+    // and its host is never used.
+    const auto lower = lowered(target.substr(0, 8));
+    if (lower.starts_with("http://") || lower.starts_with("https://")) {
+        target.remove_prefix(target.find("//") + 2);
+        const auto slash = target.find_first_of("/?");
+        if (slash == std::string_view::npos || target[slash] != '/')
+            target = "/";
+        else
+            target.remove_prefix(slash);
+    }
     auto parsed = parseRequestPath(target.substr(0, target.find('?')));
     if (!parsed)
         return std::nullopt;

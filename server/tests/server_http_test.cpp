@@ -131,9 +131,11 @@ TEST(ServerRoutes, EverySpellingOfASharePathIsTheShareRoute) {
     ASSERT_FALSE(link.empty());
     const std::string id = link.substr(link.size() - 32);
     const std::vector<std::string> spellings = {
-        "/notepad_share/files/" + id,        "/notepad_share/%66iles/" + id,   "/notepad_share//files/" + id,
-        "//notepad_share/files/" + id,       "/notepad_share/./files/" + id,   "/notepad_share/x/../files/" + id,
-        "/server/notepad_share/files/" + id, "/notepad_share%2ffiles%2f" + id, "/a/../../notepad_share/files/" + id};
+        "/notepad_share/files/" + id,         "/notepad_share/%66iles/" + id,
+        "/notepad_share//files/" + id,        "//notepad_share/files/" + id,
+        "/notepad_share/./files/" + id,       "/notepad_share/x/../files/" + id,
+        "/server/notepad_share/files/" + id,  "/notepad_share%2ffiles%2f" + id,
+        "/a/../../notepad_share/files/" + id, "HTTP://evil.example/notepad_share/%66iles/" + id};
     const auto get = [&](const std::string& target) {
         return exchange(server.port(), "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     };
@@ -147,7 +149,8 @@ TEST(ServerRoutes, EverySpellingOfASharePathIsTheShareRoute) {
     for (const std::string& target : std::vector<std::string>{
              "/notepad_share/files/" + id + ".name", "/notepad_share//files/" + id + ".name",
              "/notepad_share/%66iles/" + id + ".name", "/notepad_share/files/", "/notepad_share/files",
-             "/notepad_share/files/" + id + "/", "/notepad_share/files/x/../" + id + ".name"}) {
+             "/notepad_share/files/" + id + "/", "/notepad_share/files/x/../" + id + ".name",
+             "http://x/notepad_share//files/" + id + ".name"}) {
         const auto reply = get(target);
         EXPECT_EQ(statusOf(reply), 404) << target;
         EXPECT_EQ(reply.find("说明"), std::string::npos) << target;
