@@ -164,6 +164,9 @@ int main(int argc, char** argv) {
     const std::string self = "http://" + (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
                              std::to_string((*server)->port());
     (*site)->setSelfUrl(self);
+    if (publicUrl.empty() && (host == "0.0.0.0" || host == "::"))
+        std::fprintf(stderr, "aquine-server: 分享链接将指向 %s，别人无法打开；请用 --public-url 给出公开地址\n",
+                     self.c_str());
     std::printf("%s\n", self.c_str());
     std::fflush(stdout);
 

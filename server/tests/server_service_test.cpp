@@ -280,6 +280,9 @@ TEST(ServerService, ABadPortIsAnErrorAndTheDefaultIsLoopback) {
         {"--header-timeout", "inf"},
         {"--header-timeout", "1e300"},
         {"--header-timeout", "nan"},
+        {"--public-url", "http://evil.example/?q="},
+        {"--uploads-per-minute", "0"},
+        {"--upload-mb-per-minute", "nan"},
     };
     for (const auto& [option, port] : bad) {
         int out[2];
