@@ -155,12 +155,34 @@ std::string_view cutAtCharacter(std::string_view text, std::size_t budget) {
     return text.substr(0, cut);
 }
 
+// UTF-8 cut inside its last character, as names kept by earlier versions of this server may be (they
+// were cut at 200 bytes; other lengths are not looked at, so a short GBK name is never taken for one).
+bool isCutUtf8(std::string_view name) {
+    if (name.size() < kMaxNameBytes - 3 || name.size() > kMaxNameBytes)
+        return false;
+    std::size_t i = 0;
+    for (std::size_t len = 0; i < name.size(); i += len)
+        if (unicode::readUtf8(name, i, len) == unicode::kIllFormed)
+            break;
+    const auto rest = name.size() - i;
+    if (rest == 0 || rest > 3 || (static_cast<unsigned char>(name[i]) & 0xC0) != 0xC0)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(i) + 1, name.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+}
+
 } // namespace
 
 std::string cleanFileName(std::string_view name) {
+    std::string_view ownName = name;
+    if (isCutUtf8(ownName)) {
+        while ((static_cast<unsigned char>(ownName.back()) & 0xC0) == 0x80)
+            ownName.remove_suffix(1);
+        ownName.remove_suffix(1); // the lead byte of the cut character
+    }
     // Read as people will see it: UTF-8 as it is, else GBK (the notepad's users' own names), so that
     // the cut below and the header see characters rather than bytes.
-    const std::string text = displayFileName(name);
+    const std::string text = displayFileName(ownName);
     std::string_view last = text;
     // Browsers on Windows may send the whole path; only its last name is the file's.
     const auto slash = last.find_last_of("/\\");

@@ -120,6 +120,9 @@ TEST(Uploads, NamesAreCutOnACharacterKeepingTheirExtension) {
     EXPECT_EQ(cleanFileName("C:\\docs\\\x81\x5C.txt"), "乗.txt");
     EXPECT_EQ(cleanFileName("\xCB\xB5\xFF.txt"), "说\xEF\xBF\xBD.txt") << "what is neither shows as U+FFFD";
     EXPECT_EQ(cleanFileName("说明.txt"), "说明.txt") << "UTF-8 stays as it is";
+    const std::string keptCut = (long300 + ".txt").substr(0, 200); // as older versions kept long names
+    EXPECT_EQ(cleanFileName(keptCut), long300.substr(0, 198));
+    EXPECT_EQ(cleanFileName("ab\xE8\xAF"), "ab璇") << "a short GBK name is no cut UTF-8 one";
     EXPECT_EQ(cleanFileName("a:b|c?.txt"), "a_b_c_.txt");
 }
 
