@@ -32,6 +32,53 @@ constexpr auto kLingerTime = std::chrono::seconds(2);
 
 std::mutex g_logMutex;
 
+// Whether the head frames its body in the one way this server reads: by Content-Length alone, or by
+// Transfer-Encoding naming exactly one coding, chunked. Anything else (an unknown or repeated
+// coding, chunked before another, both fields, a coding in HTTP/1.0) is how a body is made to mean
+// one thing here and another to a proxy in front, so the request is refused and the connection
+// closed. Beast itself refuses only some of these ("Transfer-Encoding: xchunked" with a
+// Content-Length it takes as a plain request with a body).
+template <class Fields> bool framingIsClear(const http::request_header<Fields>& head) {
+    std::size_t codings = 0, chunked = 0;
+    bool lengthSeen = false;
+    for (const auto& field : head) {
+        if (field.name() == http::field::content_length)
+            lengthSeen = true;
+        if (field.name() != http::field::transfer_encoding)
+            continue;
+        beast::string_view value = field.value();
+        while (!value.empty()) {
+            const auto comma = value.find(',');
+            auto coding = value.substr(0, comma);
+            while (!coding.empty() && (coding.front() == ' ' || coding.front() == '\t'))
+                coding.remove_prefix(1);
+            while (!coding.empty() && (coding.back() == ' ' || coding.back() == '\t'))
+                coding.remove_suffix(1);
+            if (!coding.empty()) {
+                ++codings;
+                chunked += beast::iequals(coding, "chunked");
+            }
+            value.remove_prefix(comma == beast::string_view::npos ? value.size() : comma + 1);
+        }
+        if (codings == 0) // a field with no coding at all
+            return false;
+    }
+    if (codings == 0)
+        return true;
+    return codings == 1 && chunked == 1 && !lengthSeen && head.version() >= 11;
+}
+
+// What "Expect" asks: nothing, "100-continue", or something this server cannot do.
+enum class Expectation { None, Continue, Unknown };
+template <class Fields> Expectation expectationOf(const http::request_header<Fields>& head) {
+    const auto it = head.find(http::field::expect);
+    if (it == head.end())
+        return Expectation::None;
+    return beast::iequals(it->value(), "100-continue") ? Expectation::Continue : Expectation::Unknown;
+}
+
+const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+
 // One line a request; control bytes of the target are escaped so nobody can forge log lines.
 void logRequest(const std::string& address, const std::string& method, const std::string& target, int status,
                 unsigned long long bytes, std::chrono::steady_clock::duration took) {
@@ -108,17 +155,35 @@ private:
             ++fields;
         if (fields > m_limits.maxHeaderCount)
             return refuse(messagePage(431, "请求头太多", "请求头超过100个，服务器拒绝处理。"));
-        m_request.host = std::string(head[http::field::host]);
+        if (!framingIsClear(head))
+            return refuse(
+                messagePage(400, "请求无效", "请求正文的长度无法确定（Transfer-Encoding 或 Content-Length 不对）。"));
         m_request.contentType = std::string(head[http::field::content_type]);
         if (const auto length = m_parser->content_length())
             m_request.contentLength = *length;
         m_request.chunked = m_parser->chunked();
         if (auto refusal = m_site.screen(m_request))
             return refuse(std::move(*refusal));
+        const auto expectation = expectationOf(head);
+        if (expectation == Expectation::Unknown)
+            return refuse(messagePage(417, "请求无效", "服务器不支持这个 Expect 请求头。"));
         if (m_parser->is_done())
             return respond(m_site.handle(m_request), false);
         m_parser->body_limit(m_site.bodyLimit(m_request));
         m_stream.expires_after(m_limits.transferTimeout);
+        // The head passed every check that needs no body, so a client waiting to hear that before it
+        // sends (curl does, for a second) is told to go on.
+        if (expectation == Expectation::Continue && head.version() >= 11)
+            return asio::async_write(m_stream, asio::buffer(kContinue),
+                                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                                         if (ec)
+                                             return self->close();
+                                         self->readBody();
+                                     });
+        readBody();
+    }
+
+    void readBody() {
         http::async_read(m_stream, m_buffer, *m_parser,
                          [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onBody(ec); });
     }

@@ -4,11 +4,12 @@
 #include "server/http_server.h"
 #include "server/site.h"
 
-#include <charconv>
+#include "server/option_numbers.h"
+
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <limits>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,33 +23,23 @@ using namespace aquine::server;
 int usage() {
     std::fputs("用法: aquine-server --root 目录 [--port 端口] [--host 地址] [--public-url 地址]\n"
                "                    [--files 目录] [--ban-list 文件] [--expire-days 天数]\n"
-               "                    [--sweep-seconds 秒] [--header-timeout 秒] [--threads 数]\n",
+               "                    [--sweep-seconds 秒] [--header-timeout 秒] [--threads 数]\n"
+               "                    [--uploads-per-minute 次数] [--upload-mb-per-minute MB]\n",
                stderr);
     return 2;
 }
 
-// Whole-text numbers only: "99999", "8080x" or "-1" must be errors, not some other port.
-inline constexpr double kSmallestPositive = std::numeric_limits<double>::min();
-
-template <class T> std::optional<T> parseNumber(const std::string& text, T low, T high) {
-    T value{};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= low && value <= high))
-        return std::nullopt;
-    return value;
-}
-
-// Sweeps expired shared files now and then, until told to stop.
-class Sweeper {
+// Runs a task now and then on a thread of its own, until destroyed.
+class Periodic {
 public:
-    Sweeper(ShareStore& store, std::chrono::seconds every)
-        : m_thread([this, &store, every] {
+    Periodic(std::chrono::milliseconds every, std::function<void()> task)
+        : m_thread([this, every, task = std::move(task)] {
               std::unique_lock lock(m_mutex);
               do
-                  store.sweep();
+                  task();
               while (!m_wake.wait_for(lock, every, [this] { return m_stop; }));
           }) {}
-    ~Sweeper() {
+    ~Periodic() {
         {
             std::lock_guard lock(m_mutex);
             m_stop = true;
@@ -64,6 +55,9 @@ private:
     std::thread m_thread;
 };
 
+// How often the ban list is looked at for changes: a ban takes effect within this time.
+constexpr auto kBanCheck = std::chrono::milliseconds(500);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +67,7 @@ int main(int argc, char** argv) {
     long sweepSeconds = 600;
     double headerTimeout = 10;
     int threads = 2;
+    UploadAllowance uploads;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc)
@@ -90,7 +85,12 @@ int main(int argc, char** argv) {
         } else if (arg == "--host") {
             host = value;
         } else if (arg == "--public-url") {
-            publicUrl = value;
+            auto url = parsePublicUrl(value);
+            if (!url) {
+                std::fprintf(stderr, "aquine-server: %s\n", url.reason().c_str());
+                return 2;
+            }
+            publicUrl = *url;
         } else if (arg == "--files") {
             files = value;
         } else if (arg == "--ban-list") {
@@ -111,6 +111,16 @@ int main(int argc, char** argv) {
             if (!number)
                 return usage();
             headerTimeout = *number;
+        } else if (arg == "--uploads-per-minute") {
+            const auto number = parseNumber<double>(value, 1, 1e6);
+            if (!number)
+                return usage();
+            uploads.requestsPerMinute = *number;
+        } else if (arg == "--upload-mb-per-minute") {
+            const auto number = parseNumber<double>(value, 0.001, 1e6);
+            if (!number)
+                return usage();
+            uploads.bytesPerMinute = *number * 1024 * 1024;
         } else if (arg == "--threads") {
             const auto number = parseNumber<int>(value, 1, 64);
             if (!number)
@@ -133,15 +143,14 @@ int main(int argc, char** argv) {
     options.banList = banList.empty() ? fs::path(root) / ".banned_ips.txt" : fs::path(banList);
     options.shareLifetime = std::chrono::seconds(static_cast<long long>(expireDays * 86400));
     options.publicUrl = publicUrl;
-    while (!options.publicUrl.empty() && options.publicUrl.back() == '/')
-        options.publicUrl.pop_back();
+    options.uploads = uploads;
 
     ServerLimits limits;
     limits.headerTimeout = std::chrono::milliseconds(static_cast<long long>(headerTimeout * 1000));
     limits.threads = threads;
 
-    // Links fall back to the bound address when a client sends no usable Host; with port 0 that is
-    // known only once bound, and connections are accepted only after it is set.
+    // Without --public-url, links name the bound address; with port 0 that is known only once bound,
+    // and connections are accepted only after it is set.
     auto site = Site::create(options);
     if (!site) {
         std::fprintf(stderr, "aquine-server: %s\n", site.reason().c_str());
@@ -155,10 +164,22 @@ int main(int argc, char** argv) {
     const std::string self = "http://" + (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
                              std::to_string((*server)->port());
     (*site)->setSelfUrl(self);
+    if (publicUrl.empty() && (host == "0.0.0.0" || host == "::"))
+        std::fprintf(stderr, "aquine-server: 分享链接将指向 %s，别人无法打开；请用 --public-url 给出公开地址\n",
+                     self.c_str());
     std::printf("%s\n", self.c_str());
     std::fflush(stdout);
 
-    Sweeper sweeper((*site)->shares(), std::chrono::seconds(sweepSeconds));
+    auto& shares = (*site)->shares();
+    auto& bans = (*site)->bans();
+    // The list was read at start; a large one is reported each time it is read.
+    bool first = true;
+    Periodic sweeper(std::chrono::seconds(sweepSeconds), [&shares] { shares.sweep(); });
+    Periodic banWatch(kBanCheck, [&bans, &first] {
+        if ((bans.reloadIfChanged() || first) && bans.truncated())
+            std::fprintf(stderr, "aquine-server: 封禁列表超过 %zu KB，只读取了前面的部分\n", kBanListLimit / 1024);
+        first = false;
+    });
     (*server)->run();
     return 0;
 }

@@ -50,17 +50,26 @@ std::optional<RequestPath> parseRequestPath(std::string_view path) {
     // Checked after decoding, since "%00" and "%5c" are how these arrive.
     if (decoded->find('\0') != std::string::npos || decoded->find('\\') != std::string::npos)
         return std::nullopt;
+    // Repeated slashes and dot segments go here, so that every spelling of a path reaches the same
+    // route: "/a//b", "/a/./b" and "/a/x/../b" are all "/a/b", and nothing climbs above the root.
     RequestPath result;
-    result.trailingSlash = decoded->back() == '/';
     std::size_t start = 1;
+    bool folder = false;
     while (start <= decoded->size()) {
         auto end = decoded->find('/', start);
         if (end == std::string::npos)
             end = decoded->size();
-        if (end > start)
-            result.names.push_back(decoded->substr(start, end - start));
+        const std::string_view name(decoded->data() + start, end - start);
+        folder = name.empty() || name == "." || name == "..";
+        if (name == "..") {
+            if (!result.names.empty())
+                result.names.pop_back();
+        } else if (!folder) {
+            result.names.emplace_back(name);
+        }
         start = end + 1;
     }
+    result.trailingSlash = folder;
     return result;
 }
 

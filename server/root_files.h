@@ -11,8 +11,9 @@
 
 namespace aquine::server {
 
-// The path of a request target, percent-decoded and split into its names. Empty when the path is
-// malformed (bad escape, NUL, backslash, no leading slash).
+// The path of a request target, percent-decoded, split into its names and with its dot segments and
+// repeated slashes resolved ("/a/./x/../b//" is "a", "b" with a trailing slash). Empty when the path
+// is malformed (bad escape, NUL, backslash, no leading slash).
 struct RequestPath {
     std::vector<std::string> names;
     bool trailingSlash = false;

@@ -2,6 +2,10 @@
 // bits, so links cannot be guessed, and a file's age is its modification time.
 #include "server/share_store.h"
 
+#include "common/file_names.h"
+#include "common/unicode.h"
+
+#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/random.h>
@@ -100,27 +104,112 @@ Result<UploadedFile> parseMultipartUpload(std::string_view contentType, std::str
 }
 
 bool looksExecutable(std::string_view content) {
+    // A byte-order mark does not stop a script's interpreter line from being read by people or by
+    // tools that skip it, so it hides nothing.
+    if (content.starts_with(kUtf8Bom))
+        content.remove_prefix(kUtf8Bom.size());
     return content.starts_with("\x7f"
                                "ELF") ||
            content.starts_with("MZ") || content.starts_with("#!");
 }
 
-std::string cleanFileName(std::string_view name) {
-    // Browsers on Windows may send the whole path; only its last name is the file's.
-    const auto slash = name.find_last_of("/\\");
-    if (slash != std::string_view::npos)
-        name.remove_prefix(slash + 1);
-    std::string out;
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f || c == '"' || c == ';')
-            continue;
-        out.push_back(c);
+std::optional<std::string> programExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return std::nullopt;
+    std::string extension(name.substr(dot + 1));
+    for (auto& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (std::find(kProgramExtensions.begin(), kProgramExtensions.end(), extension) == kProgramExtensions.end())
+        return std::nullopt;
+    return "." + extension;
+}
+
+namespace {
+
+// Characters that change how a name reads without being seen: the bidirectional controls make
+// "txt.exe" show as "exe.txt".
+bool isInvisibleControl(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7f && cp <= 0x9f) || cp == 0x200e || cp == 0x200f || (cp >= 0x202a && cp <= 0x202e) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0xfeff;
+}
+
+// Windows drops trailing dots and spaces, so "a.exe. " would be saved as "a.exe".
+void trimEnds(std::string& name) {
+    const auto first = name.find_first_not_of(". ");
+    if (first == std::string::npos) {
+        name.clear();
+        return;
     }
-    if (out.size() > 200)
-        out.resize(200);
-    while (!out.empty() && out.front() == '.')
-        out.erase(out.begin());
+    name.erase(0, first);
+    name.erase(name.find_last_not_of(". ") + 1);
+}
+
+// The longest prefix of valid UTF-8 text of at most `budget` bytes that ends between characters.
+std::string_view cutAtCharacter(std::string_view text, std::size_t budget) {
+    if (text.size() <= budget)
+        return text;
+    std::size_t cut = budget;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
+// UTF-8 cut inside its last character, as names kept by earlier versions of this server may be (they
+// were cut at 200 bytes; other lengths are not looked at, so a short GBK name is never taken for one).
+bool isCutUtf8(std::string_view name) {
+    if (name.size() < kMaxNameBytes - 3 || name.size() > kMaxNameBytes)
+        return false;
+    std::size_t i = 0;
+    for (std::size_t len = 0; i < name.size(); i += len)
+        if (unicode::readUtf8(name, i, len) == unicode::kIllFormed)
+            break;
+    const auto rest = name.size() - i;
+    if (rest == 0 || rest > 3 || (static_cast<unsigned char>(name[i]) & 0xC0) != 0xC0)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(i) + 1, name.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+}
+
+} // namespace
+
+std::string cleanFileName(std::string_view name) {
+    std::string_view ownName = name;
+    if (isCutUtf8(ownName)) {
+        while ((static_cast<unsigned char>(ownName.back()) & 0xC0) == 0x80)
+            ownName.remove_suffix(1);
+        ownName.remove_suffix(1); // the lead byte of the cut character
+    }
+    // Read as people will see it: UTF-8 as it is, else GBK (the notepad's users' own names), so that
+    // the cut below and the header see characters rather than bytes.
+    const std::string text = displayFileName(ownName);
+    std::string_view last = text;
+    // Browsers on Windows may send the whole path; only its last name is the file's.
+    const auto slash = last.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        last.remove_prefix(slash + 1);
+    std::string out;
+    for (std::size_t i = 0, len = 0; i < last.size(); i += len) {
+        const char32_t cp = unicode::readUtf8(last, i, len);
+        if (isInvisibleControl(cp) || cp == '"' || cp == ';')
+            continue;
+        // What Windows refuses in a name (':' would also name a hidden stream of the file).
+        if (cp == '<' || cp == '>' || cp == ':' || cp == '|' || cp == '?' || cp == '*')
+            out.push_back('_');
+        else
+            out.append(last.substr(i, len));
+    }
+    trimEnds(out);
+    if (out.size() > kMaxNameBytes) {
+        const auto dot = out.rfind('.');
+        const std::size_t extension = dot == std::string::npos ? 0 : out.size() - dot;
+        if (dot != std::string::npos && dot > 0 && extension <= kMaxExtensionBytes)
+            out = std::string(cutAtCharacter(std::string_view(out).substr(0, dot), kMaxNameBytes - extension)) +
+                  out.substr(dot);
+        else
+            out = std::string(cutAtCharacter(out, kMaxNameBytes));
+        trimEnds(out);
+    }
     return out.empty() ? std::string("shared.txt") : out;
 }
 

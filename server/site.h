@@ -6,6 +6,7 @@
 #include "server/ban_list.h"
 #include "server/root_files.h"
 #include "server/share_store.h"
+#include "server/upload_budget.h"
 
 #include <chrono>
 #include <filesystem>
@@ -26,7 +27,6 @@ struct Request {
     std::string method;
     std::string target;
     std::string clientAddress;
-    std::string host;
     std::string contentType;
     std::optional<unsigned long long> contentLength;
     bool chunked = false;
@@ -46,10 +46,27 @@ struct SiteOptions {
     std::filesystem::path sharedFiles;
     std::filesystem::path banList;
     std::chrono::seconds shareLifetime{std::chrono::hours(24 * 7)};
-    // Where links handed out point to; empty takes the Host the client asked for, else selfUrl.
+    // Where links handed out point to (checked by parsePublicUrl); empty takes selfUrl, the address
+    // the server listens on. Never the client's Host, which anyone can set.
     std::string publicUrl;
     std::string selfUrl;
+    UploadAllowance uploads;
 };
+
+// A public address as links are built on: http or https, a host, an optional port and path prefix,
+// nothing else (no user, query or fragment). Given back in lower case up to the path, without a
+// trailing slash; a reason in Chinese when it is none.
+Result<std::string> parsePublicUrl(std::string_view url);
+
+// What a request path is for, decided on the path as normalised, so that no spelling of it reaches
+// another route.
+enum class Route { File, Share, Upload, UpdateAddress, ClientAddress, Forum };
+struct RoutedPath {
+    Route route = Route::File;
+    RequestPath path;
+};
+// Empty when the path is malformed.
+std::optional<RoutedPath> routeOf(std::string_view target);
 
 class Site {
 public:
@@ -62,20 +79,25 @@ public:
     Response handle(const Request& request);
 
     ShareStore& shares() { return m_shares; }
+    BanList& bans() { return m_bans; }
     void setSelfUrl(std::string url) { m_options.selfUrl = std::move(url); }
 
 private:
     Site(SiteOptions options, RootFolder root);
 
-    std::string baseUrl(const Request& request) const;
-    Response serveFile(const std::vector<std::string>& names, bool trailingSlash, const std::string& path);
+    std::string baseUrl() const;
+    Response serveFile(const RequestPath& path);
     Response upload(const Request& request);
-    Response sharedFile(const std::string& id);
+    Response sharedFile(const RequestPath& path);
 
     SiteOptions m_options;
     RootFolder m_root;
     ShareStore m_shares;
     BanList m_bans;
+    UploadBudget m_uploads;
+    // Where the shared files sit inside the served folder, if they do (no names: the folder itself):
+    // never served as plain files.
+    std::optional<std::vector<std::string>> m_sharedFolderNames;
 };
 
 // A small page in Chinese for refusals and results; the message is HTML-escaped here.

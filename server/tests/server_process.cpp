@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,63 @@ namespace fs = std::filesystem;
 fs::path makeTempFolder() {
     std::string tmpl = (fs::temp_directory_path() / "aquine-www-XXXXXX").string();
     return ::mkdtemp(tmpl.data());
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TempSite::TempSite() {
+    fs::create_directories(root / "notepad_share");
+    writeFile(root / "index.html", "<p>home</p>");
+    writeFile(root / "notepad_share" / "index.html", "<form></form>");
+}
+
+TempSite::~TempSite() {
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+
+std::vector<std::string> TempSite::arguments(std::vector<std::string> more) const {
+    std::vector<std::string> all{"--files", files.string(), "--ban-list", bans.string()};
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+}
+
+std::string uploadRequest(const std::string& name, const std::string& bytes, const std::string& extraHeaders,
+                          bool keepAlive) {
+    const std::string body = "--b0undary\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
+                             "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--b0undary--\r\n";
+    return "POST /notepad_share/upload.php HTTP/1.1\r\nHost: x\r\n" + extraHeaders +
+           "Content-Type: multipart/form-data; boundary=b0undary\r\nContent-Length: " + std::to_string(body.size()) +
+           (keepAlive ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n") + body;
+}
+
+std::string shareLink(const std::string& page) {
+    const std::string marker = "id=\"share-link\" href=\"";
+    const auto start = page.find(marker);
+    if (start == std::string::npos)
+        return {};
+    const auto from = start + marker.size();
+    return page.substr(from, page.find('"', from) - from);
+}
+
+std::string pathOf(const std::string& url) {
+    const auto host = url.find("//");
+    if (host == std::string::npos)
+        return url;
+    const auto slash = url.find('/', host + 2);
+    return slash == std::string::npos ? "/" : url.substr(slash);
+}
+
+void ageFile(const fs::path& path, int days) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - days * 86400, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
 ServerProcess::ServerProcess(const fs::path& root, std::vector<std::string> extraArguments) {

@@ -40,4 +40,30 @@ std::string bodyOf(const std::string& reply);
 
 std::filesystem::path makeTempFolder();
 
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A temporary site: a page, a folder for shared files and a ban list, all removed afterwards.
+struct TempSite {
+    TempSite();
+    ~TempSite();
+    TempSite(const TempSite&) = delete;
+    TempSite& operator=(const TempSite&) = delete;
+    std::vector<std::string> arguments(std::vector<std::string> more = {}) const;
+    std::filesystem::path base = makeTempFolder();
+    std::filesystem::path root = base / "www";
+    std::filesystem::path files = base / "files";
+    std::filesystem::path bans = base / "banned.txt";
+};
+
+// A multipart/form-data upload of one file as a raw request (Connection: close unless `keepAlive`).
+std::string uploadRequest(const std::string& name, const std::string& bytes, const std::string& extraHeaders = {},
+                          bool keepAlive = false);
+// The share link on an upload's reply page, empty when there is none.
+std::string shareLink(const std::string& page);
+// The path of a link ("http://a:1/x/y" -> "/x/y").
+std::string pathOf(const std::string& url);
+// Sets a file's modification time to `days` ago.
+void ageFile(const std::filesystem::path& path, int days);
+
 } // namespace aquine::test
