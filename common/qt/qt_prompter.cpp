@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -140,11 +141,22 @@ public:
 
 // Qt's font dialog in Chinese throughout: a sample with Chinese characters, and style names in Chinese
 // in the list and in the box above it.
-void speakChinese(QFontDialog& fonts) {
+void speakChinese(QFontDialog& fonts, const QFont& initial) {
     const QList<QListView*> lists = fonts.findChildren<QListView*>(QString(), Qt::FindDirectChildrenOnly);
     if (lists.size() == 3) { // family, style and size, in that order
         QListView* styles = lists.at(1);
         styles->setItemDelegate(new StyleNameDelegate(styles));
+        // The dialog looks the initial style up by its translated name (粗体), which no font has, and
+        // falls back to the first style: the style the font has is chosen here instead.
+        const QString family = lists.at(0)->currentIndex().data().toString();
+        QAbstractItemModel* model = styles->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QFont candidate = QFontDatabase::font(family, model->index(row, 0).data().toString(), 12);
+            if (candidate.weight() == initial.weight() && candidate.italic() == initial.italic()) {
+                styles->setCurrentIndex(model->index(row, 0));
+                break;
+            }
+        }
         for (QLineEdit* edit : fonts.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
             if (edit->focusProxy() == styles) {
                 // Read only: the dialog writes the chosen style's name here and never reads it back.
@@ -265,7 +277,7 @@ std::optional<Prompter::FontAnswer> QtPrompter::chooseFont(const QFont& initialF
     auto* fonts = new QFontDialog(initialFont, &dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    speakChinese(*fonts);
+    speakChinese(*fonts, initialFont);
     auto* color = new ColorButton(initialColor, &dialog);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
