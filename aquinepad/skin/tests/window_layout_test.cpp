@@ -1,6 +1,6 @@
 // Every window of the notepad under the plain look and each shipped skin: no two controls side by side
-// overlap, each lies inside what holds it (within a group box's frame and clear of its title), and a
-// control the design places keeps its place and size whatever the skin.
+// overlap, each lies inside what holds it (within a group box's frame and clear of its title), a
+// control the design places keeps its place and size whatever the skin, and no skin narrows a button.
 #include "aquinepad/skin/qt_skin_engine.h"
 #include "aquinepad/tests/notepad_fixture.h"
 #include "aquinepad/update/download_window.h"
@@ -88,6 +88,8 @@ public:
     QStringList faults;
     // Places of controls no layout places, by path, as the plain look showed them.
     std::map<QString, QRect> designed;
+    // Widths of every button under the plain look: a skin may not narrow one a layout places either.
+    std::map<QString, int> buttonWidths;
     QString look;
     bool recording = false;
 
@@ -127,6 +129,16 @@ private:
                 if (controls[j]->geometry().intersects(place))
                     fault(QStringLiteral("%1 %2 overlaps %3 %4")
                               .arg(where, rectText(place), nameOf(controls[j]), rectText(controls[j]->geometry())));
+            if (qobject_cast<const QPushButton*>(c)) {
+                if (recording)
+                    buttonWidths[where] = place.width();
+                else if (const auto it = buttonWidths.find(where);
+                         it != buttonWidths.end() && place.width() < it->second)
+                    fault(QStringLiteral("%1 is %2 wide, %3 under the plain look")
+                              .arg(where)
+                              .arg(place.width())
+                              .arg(it->second));
+            }
             if (!box->layout()) {
                 if (recording)
                     designed[where] = place;
