@@ -5,9 +5,9 @@
 #include "aquinepad/tests/notepad_fixture.h"
 #include "aquinepad/update/download_window.h"
 #include "aquinepad/update/server_update_checker.h"
+#include "aquinepad/update/tests/update_server.h"
 #include "common/qt/app_setup.h"
 #include "common/qt/tests/when_modal.h"
-#include "server/tests/server_process.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -161,24 +161,6 @@ private:
     }
 };
 
-// A server that offers v1.1 with its package address and release notes, for the download window.
-struct UpdateServer {
-    UpdateServer() : root(QString::fromStdString(aquine::test::makeTempFolder().string())) {
-        writeAll(root + QStringLiteral("/new_anotepad.txt"), "v1.1");
-        writeAll(root + QStringLiteral("/url_notepad.txt"), "{server}/package.zip");
-        writeAll(root + QStringLiteral("/anotepad_jian.txt"), bytes(G("1. 修正了保存的问题\r\n2. 新增分享")));
-        writeAll(root + QStringLiteral("/package.zip"), "PK\x03\x04");
-        server.emplace(root.toStdString());
-        qputenv("AQUINE_SERVER", QByteArray::fromStdString(server->address()));
-    }
-    ~UpdateServer() {
-        server.reset();
-        QDir(root).removeRecursively();
-    }
-    QString root;
-    std::optional<aquine::test::ServerProcess> server;
-};
-
 // Triggers a menu command whose window is modal, lets `look` survey it, and closes it.
 void surveyModal(Notepad& pad, Command command, const std::function<void(QWidget*)>& look) {
     bool seen = false;
@@ -240,7 +222,7 @@ class WindowLayoutTest : public QObject {
 
 private slots:
     void noSkinMovesOrStacksTheControlsOfAnyWindow() {
-        UpdateServer server;
+        UpdateServer server("v1.1");
         QtSkinEngine engine;
         ServerUpdateChecker updates;
         Notepad pad(&engine, &updates);
