@@ -1,5 +1,5 @@
 // Qt's own dialogs under the C locale, as a machine without a Chinese locale starts the programs:
-// every text the file and font dialogs show is Chinese, sizes and dates are written the Chinese way,
+// every text the file, font and colour dialogs show is Chinese, sizes and dates are written the Chinese way,
 // the font dialog still starts on the font's own style, and the environment the programs hand on is
 // left as the user had it.
 #include "common/qt/app_setup.h"
@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -28,13 +29,15 @@ using namespace aquine;
 
 namespace {
 
-// Runs of three or more Latin letters: English words, where the texts should be Chinese.
+// Runs of three or more Latin letters: English words, where the texts should be Chinese. Names in
+// capitals (HTML, the colour dialog's field) are names in Chinese texts too.
 QStringList englishIn(const QStringList& texts) {
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
     QStringList found;
     for (const QString& text : texts)
         for (const auto& match : word.globalMatch(QString(text).remove(QLatin1Char('&'))))
-            found << QStringLiteral("“%1” in “%2”").arg(match.captured(), text);
+            if (match.captured() != match.captured().toUpper())
+                found << QStringLiteral("“%1” in “%2”").arg(match.captured(), text);
     return found;
 }
 
@@ -160,6 +163,18 @@ private slots:
         // The bold font's own style is the one chosen, though Qt looks it up by its Chinese name.
         QCOMPARE(chosenStyle, QStringLiteral("Bold"));
         QVERIFY(sample.contains(QStringLiteral("中文")));
+        const QStringList english = englishIn(texts);
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
+    }
+
+    void theColourDialogIsChinese() {
+        QStringList texts;
+        whenModal([&](QWidget* dialog) {
+            texts = shownTexts(dialog);
+            dialog->close();
+        });
+        QColorDialog::getColor(Qt::red, nullptr, QStringLiteral("颜色"), QColorDialog::DontUseNativeDialog);
+        QVERIFY(!texts.isEmpty());
         const QStringList english = englishIn(texts);
         QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
     }
