@@ -7,15 +7,12 @@
 #include "common/qt/app_setup.h"
 
 #include <QApplication>
-#include <QLocale>
 
 int main(int argc, char** argv) {
     aquine::prepareWebViews();
+    aquine::prepareChineseLocale();
     QApplication app(argc, argv); // takes Qt's own options out of argv
     aquine::setUpApplication(app);
-    // The browser engine takes its own words (the file field's button, error pages) from the default
-    // locale when the first view is made; the programs speak Chinese whatever the machine's locale.
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     aquinepad::QtSkinEngine skin;
     aquinepad::ServerUpdateChecker updates;

@@ -15,6 +15,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    aquine::prepareChineseLocale();
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && argv[1] == shotvara::kHoldClipboardOption)
         return shotvara::runClipboardKeeper(argc, argv);
 
+    aquine::prepareChineseLocale();
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     // The program ends when the result window closes, not when the capture window hides.

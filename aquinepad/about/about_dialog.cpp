@@ -20,6 +20,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("按钮1"));
     ok->setDefault(true);
+    // The desktop's own width for the button: a skin draws it but gives it no width of its own.
+    ok->setMinimumWidth(80);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);

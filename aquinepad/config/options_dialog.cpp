@@ -45,6 +45,10 @@ OptionsDialog::OptionsDialog(const Settings& settings, OptionChoices& choices, P
     connect(save, &QPushButton::clicked, this, &OptionsDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    // The width the desktop's own style gives a button of two characters: a skin draws buttons but
+    // gives them no width, and the row's layout would otherwise shrink them to their text.
+    for (QPushButton* button : {save, cancel})
+        button->setMinimumWidth(80);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save);

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <algorithm>
 
@@ -67,10 +68,13 @@ ShareDialog::ShareDialog(aquine::Prompter& prompter, QWidget* parent)
     forum->setGeometry(280, 112, 216, 16);
     connect(forum, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
 
-    // Too small to show anything: only its request reaches the server.
+    // Too small to show anything: only its request reaches the server. Without scroll bars and with a
+    // see-through page, it leaves no grey speck on the window either.
     m_address = makeView(prompter, upload, addressPageUrl());
     m_address->setObjectName(QStringLiteral("超文本浏览框2"));
     m_address->setGeometry(16, 120, 8, 8);
+    m_address->page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    m_address->page()->setBackgroundColor(Qt::transparent);
 
     setFixedSize(510, 236 + grow);
 }

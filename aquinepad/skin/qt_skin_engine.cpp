@@ -3,6 +3,7 @@
 #include "aquinepad/skin/qt_skin_engine.h"
 
 #include "aquinepad/config/settings.h"
+#include "aquinepad/skin/group_box_style.h"
 #include "aquinepad/skin/window_shadow.h"
 
 #include <QApplication>
@@ -74,6 +75,12 @@ QPalette paletteOf(const SkinLook& look) {
     return palette;
 }
 
+// A style by name, with the group boxes the windows were designed with.
+void useStyle(const QString& name) {
+    if (QStyle* style = QStyleFactory::create(name))
+        QApplication::setStyle(new GroupBoxStyle(style));
+}
+
 } // namespace
 
 QtSkinEngine::QtSkinEngine(std::unique_ptr<WindowSystem> windowSystem) : m_windowSystem(std::move(windowSystem)) {}
@@ -86,6 +93,9 @@ QtSkinEngine::~QtSkinEngine() {
     m_aero = false;
     applyLook();
     dressAll();
+    if (QStyle* style = QStyleFactory::create(m_plainStyle))
+        QApplication::setStyle(style);
+    QApplication::setPalette(m_plainPalette);
 }
 
 double QtSkinEngine::windowOpacity(int alpha) { return 0.5 + 0.5 * std::clamp(alpha, 0, 255) / 255.0; }
@@ -98,6 +108,8 @@ void QtSkinEngine::watch() {
     m_plainPalette = QApplication::palette();
     m_plainSheet = qApp->styleSheet();
     qApp->installEventFilter(this);
+    useStyle(m_plainStyle);
+    QApplication::setPalette(m_plainPalette);
 }
 
 void QtSkinEngine::attach() {
@@ -157,8 +169,7 @@ void QtSkinEngine::applyLook() {
     const bool styled = m_skin.has_value();
     if (styled != m_styled) {
         // Changing the style resets the palette, so the palette and the sheet follow it.
-        if (QStyle* style = QStyleFactory::create(styled ? kSkinnedStyle : m_plainStyle))
-            QApplication::setStyle(style);
+        useStyle(styled ? kSkinnedStyle : m_plainStyle);
         m_styled = styled;
     }
     QApplication::setPalette(palette);

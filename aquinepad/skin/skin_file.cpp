@@ -22,6 +22,11 @@
 // way: only named colours turn with the 色调 slider. A skin is one self-contained file, so its sheet
 // may not name others ("url(" is refused), and its braces, comments and strings must be closed, so a
 // damaged file is refused whole instead of half applied.
+//
+// A skin draws the controls and never moves them: the windows place their controls themselves, so a
+// size limit (min-width, max-width, min-height, max-height) is refused, except for the buttons of a
+// row of dialog buttons (a selector that begins "QDialogButtonBox ") and for the parts drawn inside a
+// control (a selector with "::", such as "QScrollBar::handle").
 #include "aquinepad/skin/skin_file.h"
 
 #include "common/unicode.h"
@@ -212,6 +217,8 @@ private:
         int depth = 0;
         std::size_t line = firstLine;
         SkinFile::Piece piece;
+        std::string selector; // of the rule being read
+        std::string text;     // the selector so far, or the declaration so far inside the rule
         for (std::size_t i = 0; i < sheet.size(); ++i) {
             const char c = sheet[i];
             if (c == '\n')
@@ -242,9 +249,22 @@ private:
                 quote = c;
                 in = In::String;
             } else if (c == '{' || c == '}') {
+                if (c == '{' && depth == 0) {
+                    selector.swap(text);
+                    text.clear();
+                } else if (depth == 1) {
+                    if (auto failure = checkDeclaration(selector, text, line))
+                        return *failure;
+                    text.clear();
+                }
                 depth += c == '{' ? 1 : -1;
                 if (depth < 0)
                     return onLine(line, "多余的“}”");
+                piece.text += c;
+            } else if (c == ';' && depth == 1) {
+                if (auto failure = checkDeclaration(selector, text, line))
+                    return *failure;
+                text.clear();
                 piece.text += c;
             } else if (c == '@') {
                 std::size_t end = i + 1;
@@ -265,6 +285,7 @@ private:
                 return onLine(line, "皮肤不能引用其他文件");
             } else {
                 piece.text += c;
+                text += c;
             }
         }
         if (in == In::Comment)
@@ -276,6 +297,41 @@ private:
         if (!piece.text.empty())
             m_skin.style.push_back(std::move(piece));
         return finish();
+    }
+
+    // Windows place their controls themselves, and a size limit in a skin would move them: only a row
+    // of dialog buttons, which a layout places, and the parts drawn inside a control may have one.
+    static std::optional<Failure> checkDeclaration(std::string_view selector, std::string_view declaration,
+                                                   std::size_t line) {
+        const std::size_t colon = declaration.find(':');
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        std::string property(trimBlank(declaration.substr(0, colon)));
+        std::transform(property.begin(), property.end(), property.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        if (property != "min-width" && property != "max-width" && property != "min-height" && property != "max-height")
+            return std::nullopt;
+        for (std::size_t start = 0; start <= selector.size();) {
+            const std::size_t comma = std::min(selector.find(',', start), selector.size());
+            const std::string_view one = trimBlank(selector.substr(start, comma - start));
+            const bool inButtonRow =
+                one.starts_with("QDialogButtonBox") && one.size() > 16 &&
+                (one[16] == ' ' || one[16] == '\t' || one[16] == '\n' || one[16] == '\r' || one[16] == '>');
+            if (one.find("::") == std::string_view::npos && !inButtonRow)
+                return onLine(line, "皮肤不能改变控件的大小（" + property + "）：只有对话框按钮行里的按钮" +
+                                        "（QDialogButtonBox QPushButton）和控件的部件（如 ::handle）可以设定");
+            start = comma + 1;
+        }
+        return std::nullopt;
+    }
+
+    static std::string_view trimBlank(std::string_view s) {
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+        while (!s.empty() && blank(s.front()))
+            s.remove_prefix(1);
+        while (!s.empty() && blank(s.back()))
+            s.remove_suffix(1);
+        return s;
     }
 
     static bool startsUrl(std::string_view s) {

@@ -56,6 +56,7 @@ struct Notepad {
     explicit Notepad(SkinEngine* look) : m_look(look) { open(); }
     // `checker` answers the start-up and menu checks; it must outlive the notepad.
     explicit Notepad(UpdateChecker* checker) : m_updates(checker) { open(); }
+    Notepad(SkinEngine* look, UpdateChecker* checker) : m_look(look), m_updates(checker) { open(); }
 
     QString file(const QString& name) const { return docs.filePath(name); }
     // The file's name as the file system holds it, as the notepad keeps it.

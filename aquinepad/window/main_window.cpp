@@ -6,6 +6,7 @@
 #include "aquinepad/feature_list.h"
 #include "aquinepad/skin/skin_engine.h"
 #include "aquinepad/update/update_checker.h"
+#include "aquinepad/window/window_caption.h"
 #include "common/qt/gbk_qt.h"
 #include "common/qt/qt_prompter.h"
 
@@ -132,7 +133,9 @@ void MainWindow::checkForUpdatesAtStartup() {
         m_services.updates->check(*m_context, CheckOccasion::Startup);
 }
 
-void MainWindow::showCaption(const std::string& gbk) { setWindowTitle(aquine::qFromGbk(gbk)); }
+void MainWindow::showCaption(const std::string& gbk) { setCaption(*this, aquine::qFromGbk(gbk)); }
+
+void MainWindow::setTemporaryCaption(const QString& caption) { setCaption(*this, caption); }
 
 void MainWindow::showStatusPath(const std::string& gbk) { m_pathPart->setText(aquine::qFromGbk(gbk)); }
 

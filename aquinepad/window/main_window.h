@@ -50,7 +50,7 @@ private:
     void showStatusPath(const std::string& gbk) override;
     QWidget* dialogParent() override { return this; }
     void closeAfterDocumentAgreed() override;
-    void setTemporaryCaption(const QString& caption) override { setWindowTitle(caption); }
+    void setTemporaryCaption(const QString& caption) override;
     [[noreturn]] void endProgramAtOnce() override;
 
     void addItems(QMenu* menu, const std::vector<MenuItem>& items);

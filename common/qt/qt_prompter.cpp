@@ -7,12 +7,15 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -96,6 +99,78 @@ private:
 
     std::string m_native;
 };
+
+// A font's style as Chinese font dialogs name it. Fonts name their styles in English ("Bold Italic"),
+// and Qt's font dialog shows those names as they are.
+QString chineseStyleName(const QString& style) {
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"regular", "常规"},   {"normal", "常规"},     {"book", "常规"},
+        {"roman", "常规"},     {"bold", "粗体"},       {"italic", "斜体"},
+        {"oblique", "倾斜"},   {"light", "细体"},      {"medium", "中等"},
+        {"thin", "极细"},      {"extralight", "特细"}, {"ultralight", "特细"},
+        {"semibold", "半粗"},  {"demibold", "半粗"},   {"demi", "半粗"},
+        {"extrabold", "特粗"}, {"ultrabold", "特粗"},  {"black", "特粗"},
+        {"heavy", "特粗"},     {"condensed", "紧缩"},  {"semicondensed", "半紧缩"},
+        {"expanded", "加宽"},  {"narrow", "窄"},       {"wide", "宽"},
+    };
+    QStringList words;
+    for (const QString& word : style.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QString shown = word;
+        const QString key = word.toLower().remove(QLatin1Char('-'));
+        for (const auto& [english, chinese] : kWords)
+            if (key == QLatin1String(english))
+                shown = QString::fromUtf8(chinese);
+        words << shown;
+    }
+    // "Bold Italic" is 粗斜体, as Chinese dialogs say it, not 粗体 斜体.
+    QString joined = words.join(QLatin1Char(' '));
+    joined.replace(QStringLiteral("粗体 斜体"), QStringLiteral("粗斜体"));
+    joined.replace(QStringLiteral("粗体 倾斜"), QStringLiteral("粗倾斜"));
+    return joined;
+}
+
+// Draws the style list's entries in Chinese; the entries themselves stay the font's own names, which
+// the dialog looks the font up by.
+class StyleNameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return chineseStyleName(value.toString());
+    }
+};
+
+// Qt's font dialog in Chinese throughout: a sample with Chinese characters, and style names in Chinese
+// in the list and in the box above it.
+void speakChinese(QFontDialog& fonts, const QFont& initial) {
+    const QList<QListView*> lists = fonts.findChildren<QListView*>(QString(), Qt::FindDirectChildrenOnly);
+    if (lists.size() == 3) { // family, style and size, in that order
+        QListView* styles = lists.at(1);
+        styles->setItemDelegate(new StyleNameDelegate(styles));
+        // The dialog looks the initial style up by its translated name (粗体), which no font has, and
+        // falls back to the first style: the style the font has is chosen here instead.
+        const QString family = lists.at(0)->currentIndex().data().toString();
+        QAbstractItemModel* model = styles->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QFont candidate = QFontDatabase::font(family, model->index(row, 0).data().toString(), 12);
+            if (candidate.weight() == initial.weight() && candidate.italic() == initial.italic()) {
+                styles->setCurrentIndex(model->index(row, 0));
+                break;
+            }
+        }
+        for (QLineEdit* edit : fonts.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+            if (edit->focusProxy() == styles) {
+                // Read only: the dialog writes the chosen style's name here and never reads it back.
+                QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
+                    const QString shown = chineseStyleName(text);
+                    if (shown != text)
+                        edit->setText(shown);
+                });
+                edit->setText(chineseStyleName(edit->text()));
+            }
+    }
+    if (auto* sample = fonts.findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit")))
+        sample->setText(QStringLiteral("中文字体范例 123"));
+}
 
 // The system's texts break lines with CR LF; Qt's labels want LF alone.
 QString forDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
@@ -202,6 +277,7 @@ std::optional<Prompter::FontAnswer> QtPrompter::chooseFont(const QFont& initialF
     auto* fonts = new QFontDialog(initialFont, &dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    speakChinese(*fonts, initialFont);
     auto* color = new ColorButton(initialColor, &dialog);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);

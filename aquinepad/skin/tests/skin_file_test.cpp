@@ -105,6 +105,29 @@ TEST(SkinFile, DamagedFilesAreRefusedWithAReason) {
               "皮肤文件第 12 行：颜色应写作 #rrggbb 或 #rrggbbaa");
 }
 
+TEST(SkinFile, OnlyDialogButtonRowsAndPartsOfControlsMayHaveSizeLimits) {
+    // The windows place their controls: a size limit on a control would move or stack them.
+    for (const std::string style :
+         {"QPushButton { padding: 3px; min-width: 64px; }", "QLineEdit { MAX-HEIGHT : 10px }",
+          "QScrollBar::handle, QLabel { min-height: 4px; }", "QDialogButtonBoxes QPushButton { min-width: 64px; }",
+          "A { color: @text; }\nQFrame /* a frame */ { max-width: 3px; }"}) {
+        const auto skin = parseSkinFile(skinText("", style));
+        EXPECT_FALSE(skin) << style;
+        EXPECT_NE(skin.reason().find("皮肤不能改变控件的大小"), std::string::npos) << style;
+    }
+    EXPECT_EQ(parseSkinFile(skinText("", "A { color: @text; }\nQLabel {\n  min-width: 1px; }")).reason(),
+              "皮肤文件第 16 行：皮肤不能改变控件的大小（min-width）：只有对话框按钮行里的按钮"
+              "（QDialogButtonBox QPushButton）和控件的部件（如 ::handle）可以设定");
+    for (const std::string style :
+         {"QDialogButtonBox QPushButton { min-width: 64px; }", "QDialogButtonBox > QPushButton { min-width: 6px }",
+          "QScrollBar::handle:vertical { min-height: 24px; margin: 2px; }",
+          "QPushButton { width: 10px; padding: 3px 4px; border: 1px solid @text; }",
+          "QLabel[x=\"min-width: 3px\"] { color: @text; } /* min-width: 9px; */"}) {
+        const auto skin = parseSkinFile(skinText("", style));
+        EXPECT_TRUE(skin) << style << ": " << skin.reason();
+    }
+}
+
 TEST(SkinFile, OnlyARegularFileOfBoundedSizeIsRead) {
     std::string name = (fs::temp_directory_path() / "aquinepad-skin-XXXXXX").string();
     ASSERT_NE(::mkdtemp(name.data()), nullptr);

@@ -3,7 +3,7 @@
 #include "aquinepad/tests/notepad_fixture.h"
 #include "aquinepad/update/download_window.h"
 #include "aquinepad/update/server_update_checker.h"
-#include "server/tests/server_process.h"
+#include "aquinepad/update/tests/update_server.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -20,26 +20,6 @@ using Button = Prompter::Button;
 namespace {
 
 constexpr int kWait = 20000;
-
-// A server root with the three update files and a package at /server/package.zip.
-struct UpdateServer {
-    explicit UpdateServer(const QByteArray& version, const QByteArray& package = QByteArray("PK\x03\x04 zip", 8),
-                          const QByteArray& address = "{server}/package.zip")
-        : root(QString::fromStdString(aquine::test::makeTempFolder().string())) {
-        writeAll(root + QStringLiteral("/new_anotepad.txt"), version);
-        writeAll(root + QStringLiteral("/url_notepad.txt"), address);
-        writeAll(root + QStringLiteral("/anotepad_jian.txt"), bytes(G("1. 修正了保存的问题\r\n2. 新增分享")));
-        writeAll(root + QStringLiteral("/package.zip"), package);
-        server.emplace(root.toStdString());
-        qputenv("AQUINE_SERVER", QByteArray::fromStdString(server->address()));
-    }
-    ~UpdateServer() {
-        server.reset();
-        QDir(root).removeRecursively();
-    }
-    QString root;
-    std::optional<aquine::test::ServerProcess> server;
-};
 
 QByteArray randomBytes(qsizetype size) {
     QByteArray out(size, Qt::Uninitialized);
