@@ -102,7 +102,7 @@ void HttpFetch::headersArrived() {
     if (length > m_limits.maxBytes) {
         m_exceeded = true;
         return stop(
-            QStringLiteral("服务器要发来 %1，超过了最多 %2 的限度").arg(amount(length), amount(m_limits.maxBytes)));
+            QStringLiteral("服务器要发来 %1，超过了最多 %2的限度").arg(amount(length), amount(m_limits.maxBytes)));
     }
     if (m_limits.exactSize && length != m_limits.maxBytes)
         stop(QStringLiteral("服务器要发来 %1，与公布的大小（%2）不符").arg(amount(length), amount(m_limits.maxBytes)));
@@ -120,7 +120,7 @@ void HttpFetch::take() {
             const auto room = static_cast<qsizetype>(m_limits.maxBytes + 1 - static_cast<std::uint64_t>(m_body.size()));
             m_body.append(piece.left(room));
         }
-        return stop(QStringLiteral("服务器发来的超过了最多 %1 的限度，已中止").arg(amount(m_limits.maxBytes)));
+        return stop(QStringLiteral("服务器发来的超过了最多 %1的限度，已中止").arg(amount(m_limits.maxBytes)));
     }
     if (!m_sink) {
         m_body.append(piece);

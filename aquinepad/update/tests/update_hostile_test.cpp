@@ -165,6 +165,11 @@ class UpdateHostileTest : public QObject {
         return clean ? calls.last().text : QStringLiteral("<not a clean failure>");
     }
 
+    void expectFailure(const char* what, const QString& part) {
+        const QString said = downloadFails(what);
+        QVERIFY2(said.contains(part), qPrintable(QString::fromLatin1(what) + QStringLiteral(": ") + said));
+    }
+
 private slots:
     void init() { server.emplace(); }
     void cleanup() {
@@ -216,16 +221,14 @@ private slots:
         server->publish(kPackage);
         // The server announces 3 GB for a package signed as 1000 bytes: refused on the headers.
         server->stream("/server/package.zip", std::size_t(3) << 30, std::string(64 * 1024, '\0'));
-        QVERIFY(downloadFails("3 GB announced")
-                    .contains(QStringLiteral("服务器要发来 3.0 GB，超过了最多 1000 字节的限度")));
+        expectFailure("3 GB announced", QStringLiteral("服务器要发来 3.0 GB，超过了最多 1000 字节的限度"));
         // Without a length it streams on: cut off at the signed size.
         server->stream("/server/package.zip", std::nullopt, std::string(64 * 1024, '\0'));
-        QVERIFY(downloadFails("endless").contains(QStringLiteral("服务器发来的超过了最多 1000 字节的限度，已中止")));
+        expectFailure("endless", QStringLiteral("服务器发来的超过了最多 1000 字节的限度，已中止"));
         QVERIFY2(server->sent() < (64u << 20), qPrintable(QString::number(server->sent())));
         // A shorter length than signed is no better.
         server->stream("/server/package.zip", 999, std::string(999, 'z'));
-        QVERIFY(
-            downloadFails("short").contains(QStringLiteral("服务器要发来 999 字节，与公布的大小（1000 字节）不符")));
+        expectFailure("short", QStringLiteral("服务器要发来 999 字节，与公布的大小（1000 字节）不符"));
 
         // A manifest, even a signed one, that claims more than any release may be is refused before the
         // package is asked for.
@@ -236,14 +239,14 @@ private slots:
         QCOMPARE(server->requests("/server/package.zip"), asked);
         // The manifest and signature are bounded too.
         server->file("/server/package.zip.manifest", QByteArray(5 << 20, 'm'));
-        QVERIFY(downloadFails("huge manifest").startsWith(QStringLiteral("下载失败：无法取得安装包的校验文件（")));
+        expectFailure("huge manifest", QStringLiteral("下载失败：无法取得安装包的校验文件（"));
     }
 
     // 1 byte every 200 ms would take 200 s: the whole download is bounded, not only its silences.
     void drippingOrSilentPackageEndsAtItsDeadline() {
         server->publish(kPackage);
         server->stream("/server/package.zip", kPackage.size(), std::string(1, 'z'), 200ms);
-        QVERIFY(downloadFails("dripping").startsWith(QStringLiteral("下载失败：超时：1.5 秒内没有下载完（已收到 ")));
+        expectFailure("dripping", QStringLiteral("下载失败：超时：1.5 秒内没有下载完（已收到 "));
         server->silence("/server/package.zip", kPackage.size());
         QCOMPARE(downloadFails("silent"), QStringLiteral("下载失败：超时：1 秒内没有收到数据"));
     }
@@ -267,7 +270,7 @@ private slots:
                  QStringLiteral("下载失败：下载的安装包与服务器公布的校验值（SHA-256）不符，可能被人改动过，已丢弃"));
         // A genuine manifest of an older release, served for this package.
         server->publishPackage(kPackage, signedManifest(kPackage, QStringLiteral("old.zip")));
-        QVERIFY(downloadFails("another package's manifest").contains(QStringLiteral("属于另一个安装包（old.zip）")));
+        expectFailure("another package's manifest", QStringLiteral("属于另一个安装包（old.zip）"));
         server->file("/server/package.zip.manifest.sig", "not a signature");
         QCOMPARE(downloadFails("garbled signature"), QStringLiteral("下载失败：服务器公布的安装包签名格式不对"));
     }
