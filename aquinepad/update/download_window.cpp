@@ -25,7 +25,6 @@ namespace aquinepad {
 namespace {
 
 using Prompter = aquine::Prompter;
-using namespace std::chrono_literals;
 
 // The design sizes are a Windows dialog's outer size; its frame takes 6 px across and 26 px down, so
 // the client area is what the controls' places fill.

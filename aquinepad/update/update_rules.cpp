@@ -2,6 +2,7 @@
 #include "aquinepad/update/update_rules.h"
 
 #include "common/gbk_codec.h"
+#include "common/gbk_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,7 +54,11 @@ VersionVerdict judgeVersion(std::string_view reply, bool cutOff) {
 std::string shownNotes(std::string_view received, bool cutOff) {
     if (!cutOff)
         return std::string(received);
-    return std::string(received.substr(0, kNotesLimit)) +
+    // Cut between characters, so that no half character stands before the note.
+    std::size_t kept = std::min<std::size_t>(received.size(), kNotesLimit);
+    while (kept > 0 && !aquine::gbk::isCharBoundary(received, kept))
+        --kept;
+    return std::string(received.substr(0, kept)) +
            gbk("……\r\n（更新说明超过 " + std::to_string(kNotesLimit / 1024) + " KB，其余部分没有显示）");
 }
 

@@ -275,6 +275,24 @@ private slots:
         QCOMPARE(downloadFails("garbled signature"), QStringLiteral("下载失败：服务器公布的安装包签名格式不对"));
     }
 
+    // 5 MB of notes would take the label's layout minutes; what shows is the first 16 KB and a word.
+    void longReleaseNotesAreCutOffAndSaidSo() {
+        server->publish(kPackage);
+        server->file("/server/anotepad_jian.txt", QByteArray(5 << 20, 'n'));
+        ServerUpdateChecker checker(timeouts);
+        Notepad pad(&checker);
+        pad.window->show();
+        DownloadWindow* window = startDownload(checker, pad);
+        QVERIFY(window);
+        const QString notes = control<QLabel>(window, "标签2")->text();
+        QCOMPARE(notes.left(16 * 1024), QString(16 * 1024, QLatin1Char('n')));
+        QCOMPARE(notes.mid(16 * 1024), QStringLiteral("……\r\n（更新说明超过 16 KB，其余部分没有显示）"));
+        QSignalSpy ended(window, &DownloadWindow::stepEnded);
+        pad.prompter.answerSaveFile(answer(pad.file(QStringLiteral("包.zip")))).answerMessage(Button::Ok);
+        QVERIFY(ended.wait(kUpdateWait));
+        QCOMPARE(readAll(pad.file(QStringLiteral("包.zip"))), kPackage);
+    }
+
     // Only the server the address names is trusted: a redirect elsewhere is refused, one on the same
     // server is followed, and the package then arrives whole.
     void redirectsOnlyWithinTheSameServer() {

@@ -47,6 +47,11 @@ TEST(UpdateRules, NotesCutOffSayTheRestIsMissing) {
     const std::string shown = shownNotes(longNotes, true);
     EXPECT_EQ(shown.substr(0, kNotesLimit), longNotes.substr(0, kNotesLimit));
     EXPECT_EQ(shown.substr(kNotesLimit), G("……\r\n（更新说明超过 16 KB，其余部分没有显示）"));
+    // A character the limit splits is left out whole.
+    std::string split(kNotesLimit - 1, 'x');
+    split += G("字");
+    EXPECT_EQ(shownNotes(split, true),
+              std::string(kNotesLimit - 1, 'x') + G("……\r\n（更新说明超过 16 KB，其余部分没有显示）"));
 }
 
 TEST(UpdateRules, PackageDeadlineGrowsWithTheSizeUpToItsLongest) {
