@@ -99,7 +99,8 @@ void HttpFetch::headersArrived() {
     if (!known || announced < 0)
         return;
     const auto length = static_cast<std::uint64_t>(announced);
-    if (length > m_limits.maxBytes) {
+    // A kept body is read up to its limit all the same, for what its beginning says (the notes show it).
+    if (length > m_limits.maxBytes && m_sink) {
         m_exceeded = true;
         return stop(
             QStringLiteral("服务器要发来 %1，超过了最多 %2的限度").arg(amount(length), amount(m_limits.maxBytes)));

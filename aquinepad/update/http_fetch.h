@@ -21,6 +21,7 @@ namespace aquinepad {
 struct FetchLimits {
     std::uint64_t maxBytes = 0;      // the body may not pass this
     bool exactSize = false;          // the body must be maxBytes long: an announced other length fails at once
+                                     // (as does a longer one, when a sink takes the body)
     std::chrono::milliseconds idle;  // nothing received for this long
     std::chrono::milliseconds whole; // from the start to the last byte
 };
