@@ -19,6 +19,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <unistd.h>
 
 namespace aquinepad {
 
@@ -205,14 +207,23 @@ void DownloadWindow::fetchPackage() {
     // Never in memory: the package goes to a file only this user may read, hashed as it arrives.
     m_package = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/aquine-update-XXXXXX.part"));
     if (!m_package->open())
-        return failed(QStringLiteral("无法建立临时文件：") + m_package->errorString());
+        return failed(QStringLiteral("无法在临时文件夹 ") + QDir::tempPath() + QStringLiteral(" 中建立文件"));
     m_digest.emplace();
+    m_written = 0;
     const FetchLimits limits{m_manifest.size, true, m_timeouts.packageIdle,
                              packageDeadline(m_timeouts, m_manifest.size)};
+    // Straight to the descriptor: unbuffered, and a full disk is said through errno, in Chinese.
     const auto sink = [this](QByteArrayView piece) -> QString {
-        if (m_package->write(piece.constData(), piece.size()) != piece.size())
-            return QStringLiteral("无法写入临时文件 ") + m_package->fileName() + QStringLiteral("：") +
-                   m_package->errorString();
+        for (qsizetype done = 0; done < piece.size();) {
+            const ssize_t put = ::write(m_package->handle(), piece.constData() + done, piece.size() - done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return QString::fromStdString(
+                    aquine::fileFailureReason("无法写入临时文件", m_package->fileName().toStdString(), errno));
+            done += put;
+        }
+        m_written += static_cast<std::uint64_t>(piece.size());
         m_digest->add(std::string_view(piece.constData(), static_cast<std::size_t>(piece.size())));
         return {};
     };
@@ -226,10 +237,7 @@ void DownloadWindow::fetchPackage() {
         m_fetch.release()->deleteLater();
         if (!failure.isEmpty())
             return failed(failure);
-        if (!m_package->flush())
-            return failed(QStringLiteral("无法写入临时文件：") + m_package->errorString());
-        if (auto checked = verifyPackage(m_manifest, static_cast<std::uint64_t>(m_package->size()), m_digest->finish());
-            !checked)
+        if (auto checked = verifyPackage(m_manifest, m_written, m_digest->finish()); !checked)
             return failed(QString::fromStdString(checked.reason()));
         downloaded();
     });

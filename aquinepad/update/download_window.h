@@ -86,6 +86,7 @@ private:
     PackageManifest m_manifest;
     std::unique_ptr<QTemporaryFile> m_package; // removed with the window, downloaded or not
     std::optional<Sha256> m_digest;
+    std::uint64_t m_written = 0;
     CaptionButton* m_linksButton;    // 按钮1
     CaptionButton* m_downloadButton; // 按钮2
     QLabel* m_overlay;               // 透明标签1
