@@ -183,6 +183,24 @@ private slots:
         QVERIFY(pad.failures.isEmpty());
     }
 
+    // What ./run.sh serves: the build's own package, signed by the build, passes the notepad's checks.
+    void bundledPackageFromTheBuildsServerFolder() {
+        aquine::test::ServerProcess server(AQUINE_BUNDLED_WWW);
+        qputenv("AQUINE_SERVER", QByteArray::fromStdString(server.address()));
+        ServerUpdateChecker checker;
+        Notepad pad(&checker);
+        pad.window->show();
+        auto* window = startDownload(checker, pad);
+        QVERIFY(window);
+        QSignalSpy ended(window, &DownloadWindow::stepEnded);
+        const QString chosen = pad.file(QStringLiteral("更新包.zip"));
+        pad.prompter.answerSaveFile(answer(chosen)).answerMessage(Button::Ok);
+        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY2(pad.prompter.calls().last().text.startsWith(QStringLiteral("完成！")),
+                 qPrintable(pad.prompter.calls().last().text));
+        QCOMPARE(readAll(chosen), readAll(QStringLiteral(AQUINE_BUNDLED_WWW "/aquine-update.zip")));
+    }
+
     void unsavedTextIsAskedForBeforeTheProgramEnds() {
         UpdateServer server("v1.1");
         ServerUpdateChecker checker;
