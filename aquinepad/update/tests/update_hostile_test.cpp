@@ -6,10 +6,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <httplib.h>
 #include <map>
 #include <mutex>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace aquinepad;
@@ -244,6 +246,27 @@ private slots:
         // The manifest and signature are bounded too.
         server->file("/server/package.zip.manifest", QByteArray(5 << 20, 'm'));
         expectFailure("huge manifest", QStringLiteral("下载失败：无法取得安装包的校验文件（"));
+    }
+
+    // A temporary file that cannot take the package (here a file size limit stands in for a full disk)
+    // ends the download with the reason, and leaves nothing behind.
+    void temporaryFileThatCannotTakeThePackage() {
+        const QByteArray package(256 * 1024, 'p');
+        server->publish(package);
+        struct rlimit before {};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = before;
+        small.rlim_cur = 64 * 1024;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const QString said = downloadFails("file size limit");
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY2(said.startsWith(QStringLiteral("下载失败：无法写入临时文件 ") + QDir::tempPath()) &&
+                     said.endsWith(QStringLiteral("：文件太大")),
+                 qPrintable(said));
+        const QString partName = said.section(QLatin1Char(' '), 1).section(QStringLiteral("："), 0, 0);
+        QVERIFY2(!QFile::exists(partName), qPrintable(partName));
     }
 
     // 1 byte every 200 ms would take 200 s: the whole download is bounded, not only its silences.
