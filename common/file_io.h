@@ -71,4 +71,8 @@ Result<> writeFileAtomically(const std::filesystem::path& file, std::string_view
 using ByteSource = std::function<std::string_view()>;
 Result<> writeFileAtomically(const std::filesystem::path& file, const ByteSource& next);
 
+// The same, with what the open file `sourceFd` holds, read from its start (a download kept in a temporary
+// file). A read error abandons the write, so a short copy never replaces the target.
+Result<> copyFileAtomically(const std::filesystem::path& file, int sourceFd);
+
 } // namespace aquine

@@ -335,4 +335,36 @@ Result<> writeFileAtomically(const fs::path& file, const ByteSource& next) {
     return writeFile(file, fill, whole);
 }
 
+Result<> copyFileAtomically(const fs::path& file, int sourceFd) {
+    // Each piece is read at its own offset, so the source's file position does not matter.
+    const auto copyTo = [sourceFd](const std::function<bool(std::string_view, off_t)>& put) {
+        std::string buffer(1 << 20, '\0');
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(sourceFd, buffer.data(), buffer.size(), offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return got == 0;
+            if (!put(std::string_view(buffer.data(), static_cast<std::size_t>(got)), offset))
+                return false;
+            offset += got;
+        }
+    };
+    const auto fill = [&copyTo](int fd) {
+        return copyTo(
+            [fd](std::string_view piece, off_t at) { return writeAllAt(fd, piece.data(), piece.size(), at); });
+    };
+    const auto whole = [&copyTo](const fs::path& target) -> Result<> {
+        std::string bytes;
+        try {
+            if (!copyTo([&bytes](std::string_view piece, off_t) { return bytes.append(piece), true; }))
+                return failWith("无法读取要写入的内容", target);
+        } catch (const std::bad_alloc&) {
+            return failWith("无法写入", target, ENOMEM);
+        }
+        return writeInPlace(target, bytes);
+    };
+    return writeFile(file, fill, whole);
+}
+
 } // namespace aquine

@@ -14,6 +14,7 @@ packages=(
   liblunar-date-dev libglib2.0-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev
   libcpp-httplib-dev libboost-dev
+  libsodium-dev
   xdg-utils desktop-file-utils libglib2.0-bin
   fonts-wqy-zenhei
   poppler-utils xclip xterm

@@ -1,9 +1,10 @@
-// The download window's steps. Every fetch is asynchronous: the window keeps painting and can be
-// closed at any time, which abandons the transfer and writes nothing.
+// The download window's steps. Every fetch is asynchronous and bounded: the window keeps painting and
+// can be closed at any time, which abandons the transfer and writes nothing.
 #include "aquinepad/update/download_window.h"
 
 #include "aquinepad/feature/notepad_context.h"
 #include "aquinepad/update/http_fetch.h"
+#include "aquinepad/update/update_key.h"
 #include "aquinepad/update/update_rules.h"
 #include "common/file_io.h"
 #include "common/file_names.h"
@@ -18,13 +19,15 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <unistd.h>
 
 namespace aquinepad {
 
 namespace {
 
 using Prompter = aquine::Prompter;
-using namespace std::chrono_literals;
 
 // The design sizes are a Windows dialog's outer size; its frame takes 6 px across and 26 px down, so
 // the client area is what the controls' places fill.
@@ -32,14 +35,18 @@ constexpr QSize kNarrow(270 - 6, 154 - 26);
 constexpr QSize kWide(615 - 6, 154 - 26);
 const QRect kButtonPlace(0, 0, 264, 128);
 
-// A package that stops arriving for this long has failed; the same figure the button's caption names.
-constexpr auto kPackageIdleLimit = 30s;
-constexpr auto kTextIdleLimit = 15s;
-
 QString linksCaption() { return QStringLiteral("点此获取下载链接"); }
 QString downloadCaption() { return QStringLiteral("点击此处开始下载最新版本安装包"); }
 
 std::string gbkOf(const QByteArray& bytes) { return bytes.toStdString(); }
+std::string_view viewOf(const QByteArray& bytes) { return {bytes.constData(), static_cast<std::size_t>(bytes.size())}; }
+
+// The file published beside the package, e.g. ".../aquine-update.zip.manifest".
+QUrl besidePackage(QUrl package, std::string_view suffix) {
+    package.setPath(package.path(QUrl::FullyEncoded) + QString::fromLatin1(suffix.data(), suffix.size()),
+                    QUrl::StrictMode);
+    return package;
+}
 
 } // namespace
 
@@ -69,8 +76,8 @@ void CaptionButton::paintEvent(QPaintEvent*) {
 }
 
 DownloadWindow::DownloadWindow(NotepadContext& context, UpdateReplies& replies, QNetworkAccessManager& network,
-                               QWidget* parent)
-    : QDialog(parent), m_context(context), m_replies(replies), m_network(network),
+                               UpdateTimeouts timeouts, QWidget* parent)
+    : QDialog(parent), m_context(context), m_replies(replies), m_network(network), m_timeouts(timeouts),
       m_linksButton(new CaptionButton(linksCaption(), this)),
       m_downloadButton(new CaptionButton(downloadCaption(), this)), m_overlay(new QLabel(this)),
       m_notesHeading(new QLabel(QStringLiteral("新版修正/添加："), this)), m_notes(new QLabel(this)),
@@ -117,21 +124,23 @@ void DownloadWindow::fetchLinks() {
     m_overlay->raise();
     m_linksButton->setText(QStringLiteral("请稍后..."));
     m_fetch = std::make_unique<HttpFetch>(m_network, aquine::serverUrl(QStringLiteral("server/url_notepad.txt")),
-                                          kTextIdleLimit);
-    // A failed fetch counts as an empty reply: the download then says what is wrong with the address.
-    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString&) {
+                                          FetchLimits{kAddressLimit, false, m_timeouts.textIdle, m_timeouts.textWhole});
+    // A failed fetch counts as an empty reply, whose reason the download then gives.
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString& failure) {
         m_fetch.release()->deleteLater();
-        m_replies.downloadAddress = gbkOf(body);
+        m_replies.downloadAddress = failure.isEmpty() ? gbkOf(body) : std::string();
+        m_replies.addressFailure = failure.toStdString();
         fetchNotes();
     });
 }
 
 void DownloadWindow::fetchNotes() {
     m_fetch = std::make_unique<HttpFetch>(m_network, aquine::serverUrl(QStringLiteral("server/anotepad_jian.txt")),
-                                          kTextIdleLimit);
-    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString&) {
+                                          FetchLimits{kNotesLimit, false, m_timeouts.textIdle, m_timeouts.textWhole});
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& body, const QString& failure) {
+        const bool cutOff = m_fetch->exceededLimit();
         m_fetch.release()->deleteLater();
-        m_replies.releaseNotes = gbkOf(body);
+        m_replies.releaseNotes = failure.isEmpty() || cutOff ? shownNotes(viewOf(body), cutOff) : std::string();
         m_overlay->hide();
         m_linksButton->hide();
         m_downloadButton->show();
@@ -149,31 +158,101 @@ void DownloadWindow::download() {
     m_downloadButton->setText(QStringLiteral("正在下载，请稍后...默认下载超时30秒，下载完成前请勿关闭程序！"));
     m_downloadButton->setProgress(aquine::qFromGbk(downloadProgress(0, -1)), 0);
     // The address is used as received: a stray blank or line end makes it invalid, and that is said.
-    const QUrl address(aquine::qFromGbk(m_replies.downloadAddress), QUrl::StrictMode);
-    m_fetch = std::make_unique<HttpFetch>(m_network, address, kPackageIdleLimit);
+    m_address = QUrl(aquine::qFromGbk(m_replies.downloadAddress), QUrl::StrictMode);
+    QString problem = HttpFetch::addressProblem(m_address);
+    if (m_replies.downloadAddress.empty() && !m_replies.addressFailure.empty())
+        problem = QStringLiteral("无法取得下载地址（") + QString::fromStdString(m_replies.addressFailure) +
+                  QStringLiteral("）");
+    if (!problem.isEmpty()) {
+        // Said after the click has returned, as every other answer is.
+        QTimer::singleShot(0, this, [this, problem] { failed(problem); });
+        return;
+    }
+    fetchManifest();
+}
+
+void DownloadWindow::fetchManifest() {
+    m_fetch =
+        std::make_unique<HttpFetch>(m_network, besidePackage(m_address, kManifestSuffix),
+                                    FetchLimits{kManifestLimit, false, m_timeouts.textIdle, m_timeouts.textWhole});
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& manifest, const QString& failure) {
+        m_fetch.release()->deleteLater();
+        if (!failure.isEmpty())
+            return failed(QStringLiteral("无法取得安装包的校验文件（") + failure + QStringLiteral("）"));
+        fetchSignature(manifest);
+    });
+}
+
+void DownloadWindow::fetchSignature(const QByteArray& manifest) {
+    m_fetch =
+        std::make_unique<HttpFetch>(m_network, besidePackage(m_address, kSignatureSuffix),
+                                    FetchLimits{kSignatureLimit, false, m_timeouts.textIdle, m_timeouts.textWhole});
+    connect(m_fetch.get(), &HttpFetch::finished, this,
+            [this, manifest](const QByteArray& signature, const QString& failure) {
+                m_fetch.release()->deleteLater();
+                if (!failure.isEmpty())
+                    return failed(QStringLiteral("无法取得安装包的签名（") + failure + QStringLiteral("）"));
+                const auto key = publicKeyFromHex(builtInUpdateKeyHex());
+                if (!key)
+                    return failed(QString::fromStdString(key.reason()));
+                auto checked = verifyManifest(viewOf(manifest), viewOf(signature), *key,
+                                              m_address.fileName(QUrl::FullyDecoded).toStdString());
+                if (!checked)
+                    return failed(QString::fromStdString(checked.reason()));
+                m_manifest = std::move(*checked);
+                fetchPackage();
+            });
+}
+
+void DownloadWindow::fetchPackage() {
+    // Never in memory: the package goes to a file only this user may read, hashed as it arrives.
+    m_package = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/aquine-update-XXXXXX.part"));
+    if (!m_package->open())
+        return failed(QStringLiteral("无法在临时文件夹 ") + QDir::tempPath() + QStringLiteral(" 中建立文件"));
+    m_digest.emplace();
+    m_written = 0;
+    const FetchLimits limits{m_manifest.size, true, m_timeouts.packageIdle,
+                             packageDeadline(m_timeouts, m_manifest.size)};
+    // Straight to the descriptor: unbuffered, and a full disk is said through errno, in Chinese.
+    const auto sink = [this](QByteArrayView piece) -> QString {
+        for (qsizetype done = 0; done < piece.size();) {
+            const ssize_t put = ::write(m_package->handle(), piece.constData() + done, piece.size() - done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return QString::fromStdString(
+                    aquine::fileFailureReason("无法写入临时文件", m_package->fileName().toStdString(), errno));
+            done += put;
+        }
+        m_written += static_cast<std::uint64_t>(piece.size());
+        m_digest->add(std::string_view(piece.constData(), static_cast<std::size_t>(piece.size())));
+        return {};
+    };
+    m_fetch = std::make_unique<HttpFetch>(m_network, m_address, limits, sink);
     connect(m_fetch.get(), &HttpFetch::progress, this, [this](qint64 received, qint64 total) {
         m_downloadButton->setProgress(aquine::qFromGbk(downloadProgress(received, total)),
                                       std::max(0, downloadPercent(received, total)));
         emit downloadProgressed(received, total);
     });
-    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray& package, const QString& failure) {
+    connect(m_fetch.get(), &HttpFetch::finished, this, [this](const QByteArray&, const QString& failure) {
         m_fetch.release()->deleteLater();
-        downloaded(package, failure);
+        if (!failure.isEmpty())
+            return failed(failure);
+        if (auto checked = verifyPackage(m_manifest, m_written, m_digest->finish()); !checked)
+            return failed(QString::fromStdString(checked.reason()));
+        downloaded();
     });
 }
 
-void DownloadWindow::downloaded(const QByteArray& package, const QString& failure) {
-    // An empty package is never a release: writing it would leave the user an empty file to run.
-    const QString reason = !failure.isEmpty()  ? failure
-                           : package.isEmpty() ? QStringLiteral("服务器返回的安装包是空的")
-                                               : QString();
-    if (!reason.isEmpty()) {
-        m_context.prompter.message(QStringLiteral("下载失败：") + reason, QStringLiteral("错误"), Prompter::Icon::Error,
-                                   Prompter::Buttons::Ok);
-        backToReady();
-        emit stepEnded();
-        return;
-    }
+void DownloadWindow::failed(const QString& reason) {
+    m_package.reset();
+    m_context.prompter.message(QStringLiteral("下载失败：") + reason, QStringLiteral("错误"), Prompter::Icon::Error,
+                               Prompter::Buttons::Ok);
+    backToReady();
+    emit stepEnded();
+}
+
+void DownloadWindow::downloaded() {
     const QString folder = programFolder();
     const QString defaultPath = folder + QDir::separator() + QStringLiteral("更新包.zip");
     const auto chosen = m_context.prompter.saveFile({
@@ -188,7 +267,9 @@ void DownloadWindow::downloaded(const QByteArray& package, const QString& failur
     }
     const std::string target =
         chosen ? aquine::nativePath(*chosen) : (aquine::writableFolder(m_context.programDir) / "更新包.zip").native();
-    if (!writePackage(target, package)) {
+    const bool written = writePackage(target);
+    m_package.reset();
+    if (!written) {
         backToReady();
         emit stepEnded();
         return;
@@ -203,11 +284,11 @@ void DownloadWindow::downloaded(const QByteArray& package, const QString& failur
         endProgramNormally();
 }
 
-bool DownloadWindow::writePackage(const std::string& path, const QByteArray& package) {
+bool DownloadWindow::writePackage(const std::string& path) {
     m_downloadButton->clearProgress();
     m_downloadButton->setText(QStringLiteral("正在写到文件，请稍后..."));
     m_downloadButton->repaint();
-    const auto written = aquine::writeFileAtomically(path, std::string_view(package.constData(), package.size()));
+    const auto written = aquine::copyFileAtomically(path, m_package->handle());
     if (written)
         return true;
     m_context.prompter.message(QStringLiteral("写出更新包失败：") +

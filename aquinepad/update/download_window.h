@@ -1,14 +1,21 @@
 // "下载更新": fetches the package's address and the release notes, downloads the package with its
-// progress on the button, and writes it where the user says.
+// progress on the button into a temporary file, checks it against its signed manifest, and only then
+// writes it where the user says.
 #pragma once
+
+#include "aquinepad/update/package_check.h"
+#include "aquinepad/update/update_rules.h"
 
 #include <QDialog>
 #include <QPushButton>
+#include <QUrl>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QLabel;
 class QNetworkAccessManager;
+class QTemporaryFile;
 
 namespace aquinepad {
 
@@ -38,14 +45,16 @@ private:
 // nothing, though every opening starts from its first button again.
 struct UpdateReplies {
     std::string downloadAddress; // GBK, as received
-    std::string releaseNotes;    // GBK, as received
+    std::string addressFailure;  // why the address could not be fetched (UTF-8); empty when it was
+    std::string releaseNotes;    // GBK, as received (cut off at kNotesLimit, and said so)
 };
 
 class DownloadWindow : public QDialog {
     Q_OBJECT
 
 public:
-    DownloadWindow(NotepadContext& context, UpdateReplies& replies, QNetworkAccessManager& network, QWidget* parent);
+    DownloadWindow(NotepadContext& context, UpdateReplies& replies, QNetworkAccessManager& network,
+                   UpdateTimeouts timeouts, QWidget* parent);
     ~DownloadWindow() override;
 
 signals:
@@ -57,9 +66,14 @@ private:
     void fetchLinks();
     void fetchNotes();
     void download();
-    void downloaded(const QByteArray& package, const QString& failure);
-    // Writes the package; false after telling the user why it could not.
-    bool writePackage(const std::string& path, const QByteArray& package);
+    // The package's signed manifest and its signature, then the package itself.
+    void fetchManifest();
+    void fetchSignature(const QByteArray& manifest);
+    void fetchPackage();
+    void failed(const QString& reason);
+    void downloaded();
+    // Writes the checked package; false after telling the user why it could not.
+    bool writePackage(const std::string& path);
     void backToReady();
     void endProgramNormally();
     QString programFolder() const;
@@ -67,6 +81,12 @@ private:
     NotepadContext& m_context;
     UpdateReplies& m_replies;
     QNetworkAccessManager& m_network;
+    UpdateTimeouts m_timeouts;
+    QUrl m_address;
+    PackageManifest m_manifest;
+    std::unique_ptr<QTemporaryFile> m_package; // removed with the window, downloaded or not
+    std::optional<Sha256> m_digest;
+    std::uint64_t m_written = 0;
     CaptionButton* m_linksButton;    // 按钮1
     CaptionButton* m_downloadButton; // 按钮2
     QLabel* m_overlay;               // 透明标签1

@@ -13,8 +13,8 @@ class ServerUpdateChecker : public QObject, public UpdateChecker {
     Q_OBJECT
 
 public:
-    // Must outlive the main window whose context it is handed.
-    ServerUpdateChecker() = default;
+    // Must outlive the main window whose context it is handed. Tests shorten the timeouts.
+    explicit ServerUpdateChecker(UpdateTimeouts timeouts = {}) : m_timeouts(timeouts) {}
 
     void check(NotepadContext& context, CheckOccasion occasion) override;
 
@@ -24,8 +24,9 @@ signals:
     void downloadWindowOpened(DownloadWindow* window);
 
 private:
-    void conclude(NotepadContext& context, const std::string& version);
+    void conclude(NotepadContext& context, const std::string& version, bool cutOff);
 
+    UpdateTimeouts m_timeouts;
     QNetworkAccessManager m_network;
     UpdateReplies m_replies;
     bool m_checking = false;

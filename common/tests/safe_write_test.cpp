@@ -260,3 +260,35 @@ TEST_P(KilledSaves, NeverLeaveAMixOrStrayFiles) {
 }
 INSTANTIATE_TEST_SUITE_P(Temporaries, KilledSaves, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Nameless" : "Named"; });
+
+// A copy from an open file (a download kept in a temporary) replaces the target whole, both ways; a
+// source that cannot be read leaves the old text and nothing beside it.
+TEST_F(SafeWrite, CopiesFromAnOpenFileOrLeavesTheOldText) {
+    std::string big(3 * 1024 * 1024 + 17, '\0');
+    std::mt19937 random(5);
+    std::generate(big.begin(), big.end(), [&] { return static_cast<char>(random()); });
+    write(dir / "source.part", big);
+    const int source = ::open((dir / "source.part").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(source, 0);
+    ::lseek(source, 5, SEEK_SET); // where the source happens to stand does not matter
+
+    write(dir / "package.zip", "old");
+    ASSERT_TRUE(aquine::copyFileAtomically(dir / "package.zip", source).ok());
+    EXPECT_EQ(contents(dir / "package.zip"), big);
+    fs::create_hard_link(dir / "package.zip", dir / "other-name.zip");
+    write(dir / "package.zip", "old");
+    ASSERT_TRUE(aquine::copyFileAtomically(dir / "package.zip", source).ok());
+    EXPECT_EQ(contents(dir / "other-name.zip"), big);
+    ::close(source);
+
+    const int unreadable = ::open((dir / "source.part").c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(unreadable, 0);
+    write(dir / "kept.zip", "old");
+    write(dir / "other-name.zip", "old");
+    EXPECT_FALSE(aquine::copyFileAtomically(dir / "kept.zip", unreadable).ok());
+    EXPECT_FALSE(aquine::copyFileAtomically(dir / "other-name.zip", unreadable).ok());
+    ::close(unreadable);
+    EXPECT_EQ(contents(dir / "kept.zip"), "old");
+    EXPECT_EQ(contents(dir / "other-name.zip"), "old");
+    EXPECT_EQ(namesIn(dir), (Names{"kept.zip", "other-name.zip", "package.zip", "source.part"}));
+}

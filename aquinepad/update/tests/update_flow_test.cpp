@@ -1,9 +1,8 @@
 // The update check and download against the real server program on loopback, each test with a root
 // folder of its own: what each server reply makes the notepad say, and every way a download ends.
-#include "aquinepad/tests/notepad_fixture.h"
-#include "aquinepad/update/download_window.h"
-#include "aquinepad/update/server_update_checker.h"
+#include "aquinepad/update/tests/signed_package.h"
 #include "aquinepad/update/tests/update_server.h"
+#include "aquinepad/update/tests/update_steps.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -19,43 +18,20 @@ using Button = Prompter::Button;
 
 namespace {
 
-constexpr int kWait = 20000;
+// The shared update server, with its package signed by the build as the maker signs a release.
+struct SignedUpdateServer : UpdateServer {
+    explicit SignedUpdateServer(const QByteArray& version, const QByteArray& package = QByteArray("PK\x03\x04 zip", 8),
+                                const QByteArray& address = "{server}/package.zip")
+        : UpdateServer(version, package, address) {
+        publishPackage(root, QStringLiteral("package.zip"), package);
+    }
+};
 
 QByteArray randomBytes(qsizetype size) {
     QByteArray out(size, Qt::Uninitialized);
     QRandomGenerator generator(12);
     generator.fillRange(reinterpret_cast<quint32*>(out.data()), size / 4);
     return out;
-}
-
-template <class T> T* control(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromUtf8(name));
-}
-
-// Runs a check and waits until it has said what it had to say.
-void checkAndWait(ServerUpdateChecker& checker, Notepad& pad, CheckOccasion occasion) {
-    QSignalSpy settled(&checker, &ServerUpdateChecker::settled);
-    if (occasion == CheckOccasion::Menu)
-        pad.window->action(Command::UpdateProgram)->trigger();
-    else
-        pad.window->checkForUpdatesAtStartup();
-    QVERIFY(settled.wait(kWait));
-}
-
-// Accepts the offer, fetches the links and starts the download; the window is left downloading.
-DownloadWindow* startDownload(ServerUpdateChecker& checker, Notepad& pad) {
-    QSignalSpy opened(&checker, &ServerUpdateChecker::downloadWindowOpened);
-    pad.prompter.answerMessage(Button::Yes);
-    checkAndWait(checker, pad, CheckOccasion::Startup);
-    if (opened.size() != 1)
-        return nullptr;
-    auto* window = opened.at(0).at(0).value<DownloadWindow*>();
-    QSignalSpy ended(window, &DownloadWindow::stepEnded);
-    control<QPushButton>(window, "按钮1")->click();
-    if (!ended.wait(kWait))
-        return nullptr;
-    control<QPushButton>(window, "按钮2")->click();
-    return window;
 }
 
 } // namespace
@@ -68,7 +44,7 @@ private slots:
 
     void ownVersionSaysNothingAnyOtherTextOffersTheUpdate() {
         {
-            UpdateServer server("v1.0");
+            SignedUpdateServer server("v1.0");
             ServerUpdateChecker checker;
             Notepad pad(&checker);
             checkAndWait(checker, pad, CheckOccasion::Startup);
@@ -76,7 +52,7 @@ private slots:
             QCOMPARE(pad.prompter.calls().size(), 0);
         }
         for (const QByteArray& version : {QByteArray("v1.0\r\n"), QByteArray("v1.1")}) {
-            UpdateServer server(version);
+            SignedUpdateServer server(version);
             ServerUpdateChecker checker;
             Notepad pad(&checker);
             QSignalSpy opened(&checker, &ServerUpdateChecker::downloadWindowOpened);
@@ -115,7 +91,7 @@ private slots:
         QCOMPARE(pad.prompter.calls().at(0).title, QStringLiteral("错误"));
         QCOMPARE(pad.prompter.calls().at(0).icon, Prompter::Icon::Error);
 
-        UpdateServer server(""); // an empty version file
+        SignedUpdateServer server(""); // an empty version file
         pad.prompter.answerMessage(Button::Ok);
         checkAndWait(checker, pad, CheckOccasion::Menu);
         QFile::remove(server.root + QStringLiteral("/new_anotepad.txt")); // a 404 page is no version either
@@ -128,7 +104,7 @@ private slots:
 
     void wholeDownloadIntoAChosenFileThenTheProgramEnds() {
         const QByteArray package = randomBytes(24 * 1024 * 1024);
-        UpdateServer server("v1.1", package);
+        SignedUpdateServer server("v1.1", package);
         ServerUpdateChecker checker;
         Notepad pad(&checker);
         pad.window->show();
@@ -154,7 +130,7 @@ private slots:
         links->click();
         QCOMPARE(links->text(), QStringLiteral("请稍后..."));
         QVERIFY(overlay->isVisible());
-        QVERIFY(ended.wait(kWait));
+        QVERIFY(ended.wait(kUpdateWait));
         QVERIFY(!links->isVisible() && !overlay->isVisible());
         QVERIFY(download->isVisible());
         QCOMPARE(download->text(), QStringLiteral("点击此处开始下载最新版本安装包"));
@@ -176,7 +152,7 @@ private slots:
         QVERIFY(overlay->isVisible());
         QVERIFY(download->progressLine().startsWith(QStringLiteral("已下载")));
         artefact(window->grab().toImage(), QStringLiteral("update-downloading.png"));
-        QVERIFY(ended.wait(kWait));
+        QVERIFY(ended.wait(kUpdateWait));
         QVERIFY(progress.size() >= 1);
         QVERIFY2(firstProgress.contains(QStringLiteral("MB（")) && firstProgress.endsWith(QStringLiteral("%）")),
                  qPrintable(firstProgress));
@@ -196,8 +172,26 @@ private slots:
         QVERIFY(pad.failures.isEmpty());
     }
 
+    // What ./run.sh serves: the build's own package, signed by the build, passes the notepad's checks.
+    void bundledPackageFromTheBuildsServerFolder() {
+        aquine::test::ServerProcess server(AQUINE_BUNDLED_WWW);
+        qputenv("AQUINE_SERVER", QByteArray::fromStdString(server.address()));
+        ServerUpdateChecker checker;
+        Notepad pad(&checker);
+        pad.window->show();
+        auto* window = startDownload(checker, pad);
+        QVERIFY(window);
+        QSignalSpy ended(window, &DownloadWindow::stepEnded);
+        const QString chosen = pad.file(QStringLiteral("更新包.zip"));
+        pad.prompter.answerSaveFile(answer(chosen)).answerMessage(Button::Ok);
+        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY2(pad.prompter.calls().last().text.startsWith(QStringLiteral("完成！")),
+                 qPrintable(pad.prompter.calls().last().text));
+        QCOMPARE(readAll(chosen), readAll(QStringLiteral(AQUINE_BUNDLED_WWW "/aquine-update.zip")));
+    }
+
     void unsavedTextIsAskedForBeforeTheProgramEnds() {
-        UpdateServer server("v1.1");
+        SignedUpdateServer server("v1.1");
         ServerUpdateChecker checker;
         Notepad pad(&checker);
         pad.window->show();
@@ -208,7 +202,7 @@ private slots:
         pad.prompter.answerSaveFile(answer(pad.file(QStringLiteral("包.zip"))))
             .answerMessage(Button::Ok)      // 完成
             .answerMessage(Button::Cancel); // 文件已经被修改，是否保存？
-        QVERIFY(ended.wait(kWait));
+        QVERIFY(ended.wait(kUpdateWait));
         QCOMPARE(pad.promptTexts().last(), QStringLiteral("文件已经被修改，是否保存？"));
         QVERIFY(pad.window->isVisible());
         QCOMPARE(pad.text(), G("还没保存的字"));
@@ -217,7 +211,7 @@ private slots:
 
     void cancellingTheDialogWritesIntoTheProgramFolderAfterTheWarning() {
         const QByteArray package = randomBytes(64 * 1024);
-        UpdateServer server("v1.1", package);
+        SignedUpdateServer server("v1.1", package);
         ServerUpdateChecker checker;
         Notepad pad(&checker);
         pad.window->show();
@@ -225,7 +219,7 @@ private slots:
         QVERIFY(window);
         QSignalSpy ended(window, &DownloadWindow::stepEnded);
         pad.prompter.answerSaveFile(std::nullopt).answerMessage(Button::Ok).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kWait));
+        QVERIFY(ended.wait(kUpdateWait));
         const auto& calls = pad.prompter.calls();
         QCOMPARE(calls.size(), 4);
         QCOMPARE(calls.at(2).text,
@@ -247,14 +241,19 @@ private slots:
             QByteArray package;
             QByteArray address;
             QString reason;
+            bool packageRemoved = false; // its manifest and signature stay
         };
         const QList<Case> cases{
             {QByteArray(), "{server}/package.zip", QStringLiteral("服务器返回的安装包是空的")},
-            {QByteArray("x"), "{server}/missing.zip", QStringLiteral("服务器回答 HTTP 404")},
+            {QByteArray("x"), "{server}/missing.zip",
+             QStringLiteral("无法取得安装包的校验文件（服务器回答 HTTP 404）")},
+            {QByteArray("x"), "{server}/package.zip", QStringLiteral("服务器回答 HTTP 404"), true},
             {QByteArray("x"), "", QStringLiteral("下载地址无效")},
         };
         for (const Case& c : cases) {
-            UpdateServer server("v1.1", c.package, c.address);
+            SignedUpdateServer server("v1.1", c.package, c.address);
+            if (c.packageRemoved)
+                QFile::remove(server.root + QStringLiteral("/package.zip"));
             ServerUpdateChecker checker;
             Notepad pad(&checker);
             pad.window->show();
@@ -262,7 +261,7 @@ private slots:
             QVERIFY(window);
             QSignalSpy ended(window, &DownloadWindow::stepEnded);
             pad.prompter.answerMessage(Button::Ok);
-            QVERIFY(ended.wait(kWait));
+            QVERIFY(ended.wait(kUpdateWait));
             const auto& failure = pad.prompter.calls().last();
             QVERIFY2(failure.text.startsWith(QStringLiteral("下载失败：") + c.reason), qPrintable(failure.text));
             QCOMPARE(failure.icon, Prompter::Icon::Error);
@@ -274,7 +273,7 @@ private slots:
             QVERIFY(pad.failures.isEmpty());
         }
 
-        UpdateServer server("v1.1");
+        SignedUpdateServer server("v1.1");
         ServerUpdateChecker checker;
         Notepad pad(&checker);
         pad.window->show();
@@ -283,7 +282,7 @@ private slots:
         QSignalSpy ended(window, &DownloadWindow::stepEnded);
         const QString nowhere = pad.file(QStringLiteral("没有的目录/包.zip"));
         pad.prompter.answerSaveFile(answer(nowhere)).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kWait));
+        QVERIFY(ended.wait(kUpdateWait));
         QCOMPARE(pad.prompter.calls().size(), 3);
         QVERIFY(pad.prompter.calls().last().text.startsWith(QStringLiteral("写出更新包失败：") + nowhere));
         QCOMPARE(pad.prompter.calls().last().icon, Prompter::Icon::Error);
