@@ -255,3 +255,33 @@ TEST_F(PictureConverterTest, LosslessFormatsKeepEveryPixelAtEveryWidth) {
         }
     }
 }
+
+TEST_F(PictureConverterTest, DeepAndTranslucentPicturesComeOutAlikeInEveryLosslessFormat) {
+    // 16 bits a channel with partial transparency: each writer used to round it its own way.
+    std::vector<unsigned short> rgba;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 40; ++x)
+            rgba.insert(rgba.end(),
+                        {static_cast<unsigned short>(x * 1601 + y), static_cast<unsigned short>(y * 4099),
+                         static_cast<unsigned short>(65535 - x * 997), static_cast<unsigned short>(x * 1500)});
+    Magick::Image deep(40, 16, "RGBA", Magick::ShortPixel, rgba.data());
+    deep.depth(16);
+    ASSERT_TRUE(aquine::writeFileAtomically(file("深.png"), encoded(deep, "PNG")).ok());
+    std::string first;
+    for (const ImageFormat format : {ImageFormat::Ppm, ImageFormat::Png, ImageFormat::Sgi, ImageFormat::Pict,
+                                     ImageFormat::Bmp, ImageFormat::Tiff, ImageFormat::Pcx}) {
+        const std::string name = "深." + encoderOptions(format).coder;
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(convertPicture(file("深.png"), file(name), format).ok());
+        Magick::Image got;
+        got.read(file(name).string());
+        std::string rgb(40 * 16 * 3, '\0');
+        got.write(0, 0, 40, 16, "RGB", Magick::CharPixel, rgb.data());
+        if (first.empty())
+            first = rgb;
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < rgb.size(); ++i)
+            differing += rgb[i] != first[i];
+        EXPECT_EQ(differing, 0u) << "bytes unlike the PPM's";
+    }
+}
