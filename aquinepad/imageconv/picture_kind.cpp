@@ -55,6 +55,17 @@ bool isPict(std::string_view b) {
                                b.substr(522, 2) == std::string_view("\x11\x01", 2));
 }
 
+// "1.2 亿", "6400 万": as Chinese counts large numbers.
+std::string pixelCount(std::uint64_t pixels) {
+    if (pixels >= 100'000'000) {
+        const std::uint64_t tenths = (pixels + 5'000'000) / 10'000'000;
+        return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") + " 亿";
+    }
+    if (pixels >= 10'000)
+        return std::to_string(pixels / 10'000) + " 万";
+    return std::to_string(pixels) + " ";
+}
+
 } // namespace
 
 std::optional<PictureKind> recognisePicture(std::string_view b) {
@@ -105,7 +116,7 @@ std::string sizeRefusal(PictureSize size, const PictureLimits& limits) {
     if (size.width > limits.maxSide || size.height > limits.maxSide ||
         static_cast<std::uint64_t>(size.width) * size.height > limits.maxPixels)
         return "图片太大（" + dimensions + "）：最多可以读取每边 " + std::to_string(limits.maxSide) + " 像素、共 " +
-               std::to_string(limits.maxPixels / 10'000) + " 万像素的图片";
+               pixelCount(limits.maxPixels) + "像素的图片";
     return {};
 }
 

@@ -52,4 +52,6 @@ TEST(PictureKind, SizesBeyondTheLimitsOrEmptyAreRefused) {
     EXPECT_NE(sizeRefusal({100, 51}, limits), "") << "5100 pixels";
     EXPECT_NE(sizeRefusal({0xFFFFFFFF, 0xFFFFFFFF}, limits), "") << "no overflow";
     EXPECT_EQ(sizeRefusal({0, 7}, limits).rfind("图片已损坏", 0), 0u);
+    EXPECT_EQ(sizeRefusal({20001, 1}, PictureLimits{}),
+              "图片太大（20001×1 像素）：最多可以读取每边 20000 像素、共 1.2 亿像素的图片");
 }
