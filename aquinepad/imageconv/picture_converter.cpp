@@ -183,10 +183,10 @@ Magick::Image eightBitPixels(Magick::Image image, const EncoderOptions& options)
         reduced.iccColorProfile(profile);
     reduced.density(density);
     reduced.resolutionUnits(units);
-    if (options.pixels == PixelKind::Gray)
+    // Already black and white, or gray, pixel for pixel: marking it gray is enough for the writers, and
+    // far cheaper than reducing it to black and white a second time.
+    if (options.pixels != PixelKind::Colour)
         reduced.type(MagickCore::GrayscaleType);
-    else if (options.pixels == PixelKind::BlackAndWhite)
-        reduced.type(MagickCore::BilevelType);
     reduced.depth(8);
     return reduced;
 }
