@@ -64,7 +64,7 @@ void BM_Converter(benchmark::State& state) {
     const Target& t = kTargets[static_cast<std::size_t>(state.range(0))];
     const std::string to = source().target(t.extension);
     for (auto _ : state) {
-        const aquine::Result<> done = convertPicture(source().path, to, t.format);
+        const aquine::Result<Converted> done = convertPicture(source().path, to, t.format);
         if (!done)
             state.SkipWithError(done.reason().c_str());
     }

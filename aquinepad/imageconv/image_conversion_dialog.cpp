@@ -1,5 +1,6 @@
-// The conversion window. Magick++ work runs on a worker thread so that a large picture does not freeze
-// the window; the outcome comes back to the window thread through the worker's finished signal.
+// The conversion window. Magick++ work, the preview's reading included, runs on a worker thread so
+// that no picture freezes the window; the outcome comes back to the window thread through the
+// worker's finished signal, and 取消 stops the work through the image library's progress reports.
 #include "aquinepad/imageconv/image_conversion_dialog.h"
 
 #include "aquinepad/imageconv/image_format_rule.h"
@@ -43,18 +44,24 @@ ImageConversionDialog::ImageConversionDialog(aquine::Prompter& prompter, QWidget
     m_preview->setObjectName(QStringLiteral("预览图片框"));
     m_preview->setGeometry(8, 16, 408, 208);
     m_preview->setAlignment(Qt::AlignCenter);
+    m_preview->setWordWrap(true);
 
-    // The free space left of the buttons shows that a conversion is running.
-    // The encoder reports no progress, so the bar only moves to show that the work goes on.
-    m_busyText = new QLabel(QStringLiteral("正在转换，请稍候……"), this);
-    m_busyText->setGeometry(8, 238, 216, 18);
+    // The free space left of the buttons shows that work is running, and offers to give it up.
+    // The library reports no overall progress, so the bar only moves to show that the work goes on.
+    m_busyText = new QLabel(this);
+    m_busyText->setObjectName(QStringLiteral("忙碌提示"));
+    m_busyText->setGeometry(8, 238, 148, 18);
     m_busyText->hide();
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("转换进度"));
-    m_progress->setGeometry(8, 258, 216, 12);
+    m_progress->setGeometry(8, 258, 148, 12);
     m_progress->setRange(0, 0);
     m_progress->setTextVisible(false);
     m_progress->hide();
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("取消"));
+    m_cancel->setGeometry(164, 240, 64, 32);
+    m_cancel->hide();
 
     m_open = new QPushButton(QStringLiteral("打开文件"), this);
     m_open->setObjectName(QStringLiteral("打开文件"));
@@ -65,23 +72,39 @@ ImageConversionDialog::ImageConversionDialog(aquine::Prompter& prompter, QWidget
 
     connect(m_open, &QPushButton::clicked, this, &ImageConversionDialog::openPicture);
     connect(m_convert, &QPushButton::clicked, this, &ImageConversionDialog::startConversion);
+    connect(m_cancel, &QPushButton::clicked, this, &ImageConversionDialog::cancelWork);
 }
 
 ImageConversionDialog::~ImageConversionDialog() {
-    if (m_worker)
+    if (m_worker) {
+        m_cancellation->cancel();
         m_worker->wait();
+    }
 }
 
 void ImageConversionDialog::reject() {
-    if (!converting())
+    if (busy())
+        cancelWork();
+    else
         QDialog::reject();
 }
 
+void ImageConversionDialog::cancelWork() {
+    if (!busy())
+        return;
+    m_cancellation->cancel();
+    m_cancel->setEnabled(false);
+    m_busyText->setText(QStringLiteral("正在取消……"));
+}
+
 void ImageConversionDialog::closeEvent(QCloseEvent* event) {
-    if (converting())
+    if (busy()) {
+        m_closeWhenDone = true;
+        cancelWork();
         event->ignore();
-    else
-        QDialog::closeEvent(event);
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void ImageConversionDialog::openPicture() {
@@ -90,11 +113,18 @@ void ImageConversionDialog::openPicture() {
         return;
     m_sourceFile = aquine::nativePath(*chosen);
     m_source = shownName(m_sourceFile);
-    // A file that cannot be read, or is no picture, leaves the preview empty.
-    const aquine::Result<std::string> bytes = aquine::readFileBytes(m_sourceFile, aquine::documentSizeLimit());
-    const QImage picture = bytes ? decodePreview(*bytes, m_preview->size()) : QImage();
-    m_preview->setPixmap(QPixmap::fromImage(picture));
     m_group->setTitle(m_source);
+    m_preview->clear();
+    m_preview->setText(QStringLiteral("正在读取图片…"));
+    m_previewOutcome = std::make_shared<aquine::Result<QImage>>(aquine::fail({}));
+    startWorker(
+        Job::Reading,
+        [outcome = m_previewOutcome, source = std::filesystem::path(m_sourceFile),
+         bounds = m_preview->size()](const Cancellation* cancel) {
+            const aquine::Result<std::string> bytes = aquine::readFileBytes(source, aquine::documentSizeLimit());
+            *outcome = bytes ? decodePreview(*bytes, bounds, cancel) : aquine::fail(bytes.reason());
+        },
+        QStringLiteral("正在读取图片…"));
 }
 
 void ImageConversionDialog::startConversion() {
@@ -115,34 +145,80 @@ void ImageConversionDialog::startConversion() {
     }
     m_destinationFile = destination;
     m_destination = shownName(destination);
-    m_outcome = std::make_shared<aquine::Result<>>();
-    m_worker = QThread::create([outcome = m_outcome, source = std::filesystem::path(m_sourceFile),
-                                destination = std::filesystem::path(m_destinationFile),
-                                format = *format] { *outcome = convertPicture(source, destination, format); });
+    m_conversionOutcome = std::make_shared<aquine::Result<Converted>>(aquine::fail({}));
+    startWorker(
+        Job::Converting,
+        [outcome = m_conversionOutcome, source = std::filesystem::path(m_sourceFile),
+         destination = std::filesystem::path(m_destinationFile), format = *format](const Cancellation* cancel) {
+            *outcome = convertPicture(source, destination, format, cancel);
+        },
+        QStringLiteral("正在转换，请稍候……"));
+}
+
+// Each job gets a token of its own: one called off never stops the next.
+void ImageConversionDialog::startWorker(Job job, std::function<void(const Cancellation*)> work,
+                                        const QString& busyText) {
+    m_cancellation = std::make_shared<Cancellation>();
+    m_worker = QThread::create([work = std::move(work), cancel = m_cancellation] { work(cancel.get()); });
     m_worker->setParent(this);
-    connect(m_worker, &QThread::finished, this, &ImageConversionDialog::finishConversion);
-    setBusy(true);
+    connect(m_worker, &QThread::finished, this, &ImageConversionDialog::finishWork);
+    m_job = job;
+    setBusy(true, busyText);
     m_worker->start();
 }
 
-void ImageConversionDialog::finishConversion() {
+void ImageConversionDialog::finishWork() {
     m_worker->deleteLater();
     m_worker = nullptr;
     setBusy(false);
-    if (m_outcome->ok())
+    if (m_job == Job::Reading)
+        showPreview();
+    else
+        showConversionOutcome();
+    if (m_closeWhenDone) {
+        m_closeWhenDone = false;
+        QDialog::reject();
+    }
+}
+
+void ImageConversionDialog::showPreview() {
+    const aquine::Result<QImage>& outcome = *m_previewOutcome;
+    if (m_cancellation->cancelled())
+        m_preview->setText(QStringLiteral("已取消读取图片"));
+    else if (outcome)
+        m_preview->setPixmap(QPixmap::fromImage(*outcome));
+    else
+        m_preview->setText(QStringLiteral("无法预览：%1").arg(QString::fromStdString(outcome.reason())));
+    m_previewOutcome.reset();
+    emit previewFinished();
+}
+
+void ImageConversionDialog::showConversionOutcome() {
+    const aquine::Result<Converted>& outcome = *m_conversionOutcome;
+    // Given up on request: nothing was written, and nothing needs saying.
+    if (m_cancellation->cancelled()) {
+    } else if (outcome && outcome->notice.empty()) {
         m_prompter.message(QStringLiteral("转换完成，图片已保存到：\n%1").arg(m_destination), kTitle,
                            aquine::Prompter::Icon::Information, aquine::Prompter::Buttons::Ok);
-    else
-        showFailure(QStringLiteral("转换失败：%1").arg(QString::fromStdString(m_outcome->reason())));
-    m_outcome.reset();
+    } else if (outcome) {
+        m_prompter.message(QStringLiteral("转换完成，图片已保存到：\n%1\n\n注意：%2")
+                               .arg(m_destination, QString::fromStdString(outcome->notice)),
+                           kTitle, aquine::Prompter::Icon::Warning, aquine::Prompter::Buttons::Ok);
+    } else {
+        showFailure(QStringLiteral("转换失败：%1").arg(QString::fromStdString(outcome.reason())));
+    }
+    m_conversionOutcome.reset();
     emit conversionFinished();
 }
 
-void ImageConversionDialog::setBusy(bool busy) {
+void ImageConversionDialog::setBusy(bool busy, const QString& text) {
     m_open->setEnabled(!busy);
     m_convert->setEnabled(!busy);
     m_progress->setVisible(busy);
+    m_busyText->setText(text);
     m_busyText->setVisible(busy);
+    m_cancel->setEnabled(busy);
+    m_cancel->setVisible(busy);
     if (busy)
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else

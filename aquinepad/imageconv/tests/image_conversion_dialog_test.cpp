@@ -1,8 +1,10 @@
-// The conversion window offscreen: its controls and dialogs, the preview, a conversion on the worker
-// with the window busy meanwhile, each failure message, and the menu item that opens it.
+// The conversion window offscreen: its controls and dialogs, the preview read on the worker, a
+// conversion on the worker with the window busy meanwhile, giving either up, each failure message,
+// and the menu item that opens it.
 #include "aquinepad/imageconv/image_conversion_dialog.h"
 #include "aquinepad/tests/notepad_fixture.h"
 
+#include <QBuffer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
@@ -55,9 +57,33 @@ struct Window {
         landscape().save(path);
         return path;
     }
-    void open(const QString& path) {
+    // Clicks "打开文件" and, unless told otherwise, waits for the preview read on the worker.
+    void open(const QString& path, bool wait = true) {
         prompter.answerOpenFile(answer(path));
+        QSignalSpy shown(&dialog, &ImageConversionDialog::previewFinished);
         control<QPushButton>("打开文件")->click();
+        QVERIFY(dialog.readingPreview());
+        QCOMPARE(control<QLabel>("预览图片框")->text(), QStringLiteral("正在读取图片…"));
+        QVERIFY(control<QPushButton>("取消")->isVisible());
+        QVERIFY(!control<QPushButton>("转换")->isEnabled());
+        if (wait) {
+            QVERIFY(shown.wait(20000));
+            QVERIFY(!dialog.busy());
+            QVERIFY(!control<QPushButton>("取消")->isVisible());
+        }
+    }
+    // A picture of noise, large enough that reading it is still under way when the test gives it up.
+    QString largePicture() const {
+        QImage noise(3000, 2000, QImage::Format_RGB32);
+        quint32 state = 1;
+        for (int y = 0; y < noise.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x)
+                line[x] = (state = state * 1103515245u + 12345u) >> 8;
+        }
+        const QString path = file(QStringLiteral("大.png"));
+        noise.save(path, "PNG", 100);
+        return path;
     }
     // Clicks "转换", checks that the window is busy, and waits for the outcome.
     void convertTo(const QString& path, const QString& busyPicture = {}) {
@@ -69,10 +95,9 @@ struct Window {
         QVERIFY(!control<QPushButton>("转换")->isEnabled());
         QVERIFY(!control<QPushButton>("打开文件")->isEnabled());
         QVERIFY(control<QProgressBar>("转换进度")->isVisible());
+        QVERIFY(control<QPushButton>("取消")->isEnabled());
         if (!busyPicture.isEmpty())
             artefact(dialog.grab().toImage(), busyPicture);
-        dialog.reject(); // Escape during a conversion does not close the window
-        QVERIFY(dialog.isVisible());
         QVERIFY(finished.wait(20000));
         QVERIFY(!dialog.converting());
         QVERIFY(control<QPushButton>("转换")->isEnabled());
@@ -124,7 +149,64 @@ private slots:
         writeAll(notes, "text");
         w.open(notes);
         QVERIFY(w.control<QLabel>("预览图片框")->pixmap().isNull());
+        QVERIFY(
+            w.control<QLabel>("预览图片框")->text().startsWith(QStringLiteral("无法预览：这个文件不是能识别的图片")));
         QCOMPARE(group->title(), notes);
+        QVERIFY(w.failures.isEmpty());
+    }
+
+    void readingAndConvertingCanBeGivenUp() {
+        Window w;
+        const QString large = w.largePicture();
+        // 取消 while the preview is read: the window says so and is ready for the next picture.
+        w.open(large, false);
+        artefact(w.dialog.grab().toImage(), QStringLiteral("imageconv_window_reading.png"));
+        QSignalSpy shown(&w.dialog, &ImageConversionDialog::previewFinished);
+        w.control<QPushButton>("取消")->click();
+        QVERIFY(!w.control<QPushButton>("取消")->isEnabled());
+        QVERIFY(shown.wait(20000));
+        QCOMPARE(w.control<QLabel>("预览图片框")->text(), QStringLiteral("已取消读取图片"));
+        QVERIFY(w.control<QPushButton>("打开文件")->isEnabled());
+        QCOMPARE(w.dialog.sourcePath(), large);
+
+        // Escape during a conversion gives it up and keeps the window; nothing is written or said.
+        const QString target = w.file(QStringLiteral("放弃.bmp"));
+        w.prompter.answerSaveFile(answer(target));
+        QSignalSpy finished(&w.dialog, &ImageConversionDialog::conversionFinished);
+        w.control<QPushButton>("转换")->click();
+        QVERIFY(w.dialog.converting());
+        w.dialog.reject();
+        QVERIFY(finished.wait(20000));
+        QVERIFY(w.dialog.isVisible());
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(w.prompter.calls().constLast().kind, Kind::SaveFile);
+
+        // Closing while a picture is read gives the read up, then closes.
+        w.open(large, false);
+        w.dialog.close();
+        QVERIFY(w.dialog.isVisible());
+        QVERIFY(shown.wait(20000));
+        QVERIFY(!w.dialog.isVisible());
+        QVERIFY(w.failures.isEmpty());
+    }
+
+    void aDamagedSourceConvertsWithAWarning() {
+        Window w;
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        landscape().save(&buffer, "JPEG", 90);
+        const QString source = w.file(QStringLiteral("截断.jpg"));
+        writeAll(source, jpeg.left(jpeg.size() / 2));
+        w.open(source);
+        QCOMPARE(w.control<QLabel>("预览图片框")->pixmap().size(), QSize(408, 204));
+        const QString target = w.file(QStringLiteral("截断.png"));
+        w.convertTo(target);
+        QCOMPARE(w.lastCall().icon, Prompter::Icon::Warning);
+        QVERIFY2(w.lastCall().text.startsWith(QStringLiteral("转换完成，图片已保存到：\n") + target + "\n\n注意："),
+                 qPrintable(w.lastCall().text));
+        QVERIFY(w.lastCall().text.contains(QStringLiteral("不完整")));
+        QVERIFY(QFile::exists(target));
         QVERIFY(w.failures.isEmpty());
     }
 
@@ -153,7 +235,9 @@ private slots:
         const std::string target = folder + "/\xD7\xAA\xBB\xBB.bmp"; // 转换.bmp
         std::filesystem::rename(QFile::encodeName(w.picture()).toStdString(), source);
         w.prompter.answerOpenFile(Prompter::FileAnswer{w.file(QStringLiteral("风景.png")), 0, source});
+        QSignalSpy shown(&w.dialog, &ImageConversionDialog::previewFinished);
         w.control<QPushButton>("打开文件")->click();
+        QVERIFY(shown.wait(20000));
         QCOMPARE(w.control<QGroupBox>("分组框1")->title(), w.file(QStringLiteral("风景.png")));
         QCOMPARE(w.control<QLabel>("预览图片框")->pixmap().size(), QSize(408, 204));
 

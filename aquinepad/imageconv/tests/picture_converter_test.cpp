@@ -105,7 +105,7 @@ TEST_F(PictureConverterTest, EveryFormatReadsBackWithWhatItCanKeep) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto to = file(c.name);
-        const aquine::Result<> done = convertPicture(from, to, c.format);
+        const aquine::Result<Converted> done = convertPicture(from, to, c.format);
         ASSERT_TRUE(done.ok()) << done.reason();
         const ReadBack got = readBack(to);
         EXPECT_EQ(got.magick, c.magickReadBack);
@@ -181,7 +181,7 @@ TEST_F(PictureConverterTest, TransparencyBecomesWhite) {
 TEST_F(PictureConverterTest, NamesTheLibraryWouldReadAsOptionsAreJustNames) {
     const auto odd = file("图[0]%d.png");
     ASSERT_TRUE(aquine::writeFileAtomically(odd, referencePng()).ok());
-    const aquine::Result<> done = convertPicture(odd, file("出[1].bmp"), ImageFormat::Bmp);
+    const aquine::Result<Converted> done = convertPicture(odd, file("出[1].bmp"), ImageFormat::Bmp);
     ASSERT_TRUE(done.ok()) << done.reason();
     EXPECT_TRUE(std::filesystem::exists(file("出[1].bmp")));
 }
@@ -190,7 +190,7 @@ TEST_F(PictureConverterTest, FailuresSayWhyAndLeaveTheDestinationAlone) {
     const auto kept = file("kept.jpg");
     ASSERT_TRUE(aquine::writeFileAtomically(kept, "old").ok());
 
-    aquine::Result<> done = convertPicture(file("gone.png"), kept, ImageFormat::Jpeg);
+    aquine::Result<Converted> done = convertPicture(file("gone.png"), kept, ImageFormat::Jpeg);
     ASSERT_FALSE(done.ok());
     EXPECT_NE(done.reason().find("无法读取"), std::string::npos) << done.reason();
     EXPECT_NE(done.reason().find("不存在"), std::string::npos) << done.reason();
@@ -207,14 +207,81 @@ TEST_F(PictureConverterTest, FailuresSayWhyAndLeaveTheDestinationAlone) {
 }
 
 TEST_F(PictureConverterTest, PreviewFitsItsBoxWithTheAspectRatioKept) {
-    const QImage wide = decodePreview(referencePng(), QSize(32, 32));
-    EXPECT_EQ(wide.size(), QSize(32, 24));
-    EXPECT_EQ(decodePreview(referencePng(), QSize(400, 200)).size(), QSize(kWidth, kHeight)) << "never enlarged";
+    const aquine::Result<QImage> wide = decodePreview(referencePng(), QSize(32, 32));
+    ASSERT_TRUE(wide.ok()) << wide.reason();
+    EXPECT_EQ(wide->size(), QSize(32, 24));
+    EXPECT_EQ(decodePreview(referencePng(), QSize(400, 200))->size(), QSize(kWidth, kHeight)) << "never enlarged";
     // Formats Qt cannot read come through the image library.
     ASSERT_TRUE(convertPicture(source(), file("p.pcx"), ImageFormat::Pcx).ok());
-    const QImage pcx =
+    const aquine::Result<QImage> pcx =
         decodePreview(aquine::readFileBytes(file("p.pcx"), aquine::kSettingsFileLimit).value_or({}), QSize(16, 16));
-    EXPECT_EQ(pcx.size(), QSize(16, 12));
-    EXPECT_GE(qGray(pcx.pixel(15, 11)), 250) << "the white corner";
-    EXPECT_TRUE(decodePreview("这不是图片", QSize(16, 16)).isNull());
+    ASSERT_TRUE(pcx.ok()) << pcx.reason();
+    EXPECT_EQ(pcx->size(), QSize(16, 12));
+    EXPECT_GE(qGray(pcx->pixel(15, 11)), 250) << "the white corner";
+    const aquine::Result<QImage> text = decodePreview("这不是图片", QSize(16, 16));
+    ASSERT_FALSE(text.ok());
+    EXPECT_NE(text.reason().find("不是能识别的图片"), std::string::npos) << text.reason();
+}
+
+TEST_F(PictureConverterTest, LosslessFormatsKeepEveryPixelAtEveryWidth) {
+    // Narrow pictures and the widths where PICT readers change how they count a row's bytes.
+    const ImageFormat lossless[] = {ImageFormat::Sgi, ImageFormat::Pict, ImageFormat::Bmp, ImageFormat::Tiff,
+                                    ImageFormat::Png, ImageFormat::Ppm,  ImageFormat::Pcx};
+    std::uint32_t state = 7;
+    for (const std::size_t width : {1, 2, 3, 7, 8, 50, 51, 62, 63, 66, 67, 201}) {
+        for (const std::size_t height : {1, 3}) {
+            std::string rgb(width * height * 3, '\0');
+            for (std::size_t i = 0; i < rgb.size(); ++i) {
+                state = state * 1103515245u + 12345u;
+                // Runs and noise both, so that packed rows hold repeats and literals.
+                rgb[i] = i % 9 < 4 ? '\x40' : static_cast<char>(state >> 24);
+            }
+            const std::string png = encoded(Magick::Image(width, height, "RGB", Magick::CharPixel, rgb.data()), "PNG");
+            const auto from = file("窄.png");
+            ASSERT_TRUE(aquine::writeFileAtomically(from, png).ok());
+            for (const ImageFormat format : lossless) {
+                const std::string name = "窄." + encoderOptions(format).coder;
+                SCOPED_TRACE(name + " " + std::to_string(width) + "x" + std::to_string(height));
+                const aquine::Result<Converted> done = convertPicture(from, file(name), format);
+                ASSERT_TRUE(done.ok()) << done.reason();
+                Magick::Image got;
+                ASSERT_NO_THROW(got.read(file(name).string()));
+                ASSERT_EQ(got.columns(), width);
+                ASSERT_EQ(got.rows(), height);
+                std::string back(rgb.size(), '\0');
+                got.write(0, 0, width, height, "RGB", Magick::CharPixel, back.data());
+                EXPECT_EQ(back, rgb);
+            }
+        }
+    }
+}
+
+TEST_F(PictureConverterTest, DeepAndTranslucentPicturesComeOutAlikeInEveryLosslessFormat) {
+    // 16 bits a channel with partial transparency: each writer used to round it its own way.
+    std::vector<unsigned short> rgba;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 40; ++x)
+            rgba.insert(rgba.end(),
+                        {static_cast<unsigned short>(x * 1601 + y), static_cast<unsigned short>(y * 4099),
+                         static_cast<unsigned short>(65535 - x * 997), static_cast<unsigned short>(x * 1500)});
+    Magick::Image deep(40, 16, "RGBA", Magick::ShortPixel, rgba.data());
+    deep.depth(16);
+    ASSERT_TRUE(aquine::writeFileAtomically(file("深.png"), encoded(deep, "PNG")).ok());
+    std::string first;
+    for (const ImageFormat format : {ImageFormat::Ppm, ImageFormat::Png, ImageFormat::Sgi, ImageFormat::Pict,
+                                     ImageFormat::Bmp, ImageFormat::Tiff, ImageFormat::Pcx}) {
+        const std::string name = "深." + encoderOptions(format).coder;
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(convertPicture(file("深.png"), file(name), format).ok());
+        Magick::Image got;
+        got.read(file(name).string());
+        std::string rgb(40 * 16 * 3, '\0');
+        got.write(0, 0, 40, 16, "RGB", Magick::CharPixel, rgb.data());
+        if (first.empty())
+            first = rgb;
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < rgb.size(); ++i)
+            differing += rgb[i] != first[i];
+        EXPECT_EQ(differing, 0u) << "bytes unlike the PPM's";
+    }
 }
