@@ -1,6 +1,8 @@
 // The manifest's strict format and the checks on libsodium (Ed25519 signatures, SHA-256).
 #include "aquinepad/update/package_check.h"
 
+#include "common/numbers.h"
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -17,23 +19,13 @@ constexpr std::size_t kFileNameLimit = 255;
 // sodium_init is idempotent and thread-safe; every entry point that draws on it calls this first.
 void ensureSodium() { [[maybe_unused]] static const int ready = sodium_init(); }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Exactly 2*N hex digits into bytes.
 template <std::size_t N> bool fromHex(std::string_view hex, std::array<unsigned char, N>& out) {
     if (hex.size() != 2 * N)
         return false;
     for (std::size_t i = 0; i < N; ++i) {
-        const int high = hexDigit(hex[2 * i]);
-        const int low = hexDigit(hex[2 * i + 1]);
+        const int high = aquine::hexDigitValue(hex[2 * i]);
+        const int low = aquine::hexDigitValue(hex[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         out[i] = static_cast<unsigned char>(high * 16 + low);

@@ -181,10 +181,9 @@ private slots:
         pad.window->show();
         auto* window = startDownload(checker, pad);
         QVERIFY(window);
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         const QString chosen = pad.file(QStringLiteral("更新包.zip"));
         pad.prompter.answerSaveFile(answer(chosen)).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         QVERIFY2(pad.prompter.calls().last().text.startsWith(QStringLiteral("完成！")),
                  qPrintable(pad.prompter.calls().last().text));
         QCOMPARE(readAll(chosen), readAll(QStringLiteral(AQUINE_BUNDLED_WWW "/aquine-update.zip")));
@@ -198,11 +197,10 @@ private slots:
         pad.type(QStringLiteral("还没保存的字"));
         auto* window = startDownload(checker, pad);
         QVERIFY(window);
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         pad.prompter.answerSaveFile(answer(pad.file(QStringLiteral("包.zip"))))
             .answerMessage(Button::Ok)      // 完成
             .answerMessage(Button::Cancel); // 文件已经被修改，是否保存？
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         QCOMPARE(pad.promptTexts().last(), QStringLiteral("文件已经被修改，是否保存？"));
         QVERIFY(pad.window->isVisible());
         QCOMPARE(pad.text(), G("还没保存的字"));
@@ -217,9 +215,8 @@ private slots:
         pad.window->show();
         auto* window = startDownload(checker, pad);
         QVERIFY(window);
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         pad.prompter.answerSaveFile(std::nullopt).answerMessage(Button::Ok).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         const auto& calls = pad.prompter.calls();
         QCOMPARE(calls.size(), 4);
         QCOMPARE(calls.at(2).text,
@@ -259,9 +256,8 @@ private slots:
             pad.window->show();
             auto* window = startDownload(checker, pad);
             QVERIFY(window);
-            QSignalSpy ended(window, &DownloadWindow::stepEnded);
             pad.prompter.answerMessage(Button::Ok);
-            QVERIFY(ended.wait(kUpdateWait));
+            QVERIFY(downloadEnds(*window));
             const auto& failure = pad.prompter.calls().last();
             QVERIFY2(failure.text.startsWith(QStringLiteral("下载失败：") + c.reason), qPrintable(failure.text));
             QCOMPARE(failure.icon, Prompter::Icon::Error);
@@ -279,10 +275,9 @@ private slots:
         pad.window->show();
         auto* window = startDownload(checker, pad);
         QVERIFY(window);
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         const QString nowhere = pad.file(QStringLiteral("没有的目录/包.zip"));
         pad.prompter.answerSaveFile(answer(nowhere)).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         QCOMPARE(pad.prompter.calls().size(), 3);
         QVERIFY(pad.prompter.calls().last().text.startsWith(QStringLiteral("写出更新包失败：") + nowhere));
         QCOMPARE(pad.prompter.calls().last().icon, Prompter::Icon::Error);

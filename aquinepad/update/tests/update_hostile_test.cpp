@@ -151,9 +151,8 @@ class UpdateHostileTest : public QObject {
         DownloadWindow* window = startDownload(checker, pad);
         if (!window)
             return QStringLiteral("<no download window>");
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         pad.prompter.answerMessage(Button::Ok);
-        if (!ended.wait(kUpdateWait))
+        if (!downloadEnds(*window))
             return QStringLiteral("<the download never ended>");
         const auto& calls = pad.prompter.calls();
         // The offer, then the failure: no save dialog, nothing in the program's folder.
@@ -312,9 +311,8 @@ private slots:
         const QString notes = control<QLabel>(window, "标签2")->text();
         QCOMPARE(notes.left(16 * 1024), QString(16 * 1024, QLatin1Char('n')));
         QCOMPARE(notes.mid(16 * 1024), QStringLiteral("……\r\n（更新说明超过 16 KB，其余部分没有显示）"));
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         pad.prompter.answerSaveFile(answer(pad.file(QStringLiteral("包.zip")))).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         QCOMPARE(readAll(pad.file(QStringLiteral("包.zip"))), kPackage);
     }
 
@@ -342,10 +340,9 @@ private slots:
         pad.window->show();
         DownloadWindow* window = startDownload(checker, pad);
         QVERIFY(window);
-        QSignalSpy ended(window, &DownloadWindow::stepEnded);
         const QString chosen = pad.file(QStringLiteral("包.zip"));
         pad.prompter.answerSaveFile(answer(chosen)).answerMessage(Button::Ok);
-        QVERIFY(ended.wait(kUpdateWait));
+        QVERIFY(downloadEnds(*window));
         QCOMPARE(readAll(chosen), kPackage);
         QCOMPARE(server->requests("/server/current/package.zip"), 1);
         QVERIFY(pad.failures.isEmpty());

@@ -42,4 +42,11 @@ inline DownloadWindow* startDownload(ServerUpdateChecker& checker, Notepad& pad)
     return window;
 }
 
+// Waits for a download started by startDownload to end, once the test has scripted the answers to
+// what it will ask; false when it never ends.
+inline bool downloadEnds(DownloadWindow& window) {
+    QSignalSpy ended(&window, &DownloadWindow::stepEnded);
+    return ended.wait(kUpdateWait);
+}
+
 } // namespace aquinepad::testing
