@@ -195,8 +195,9 @@ void ImageConversionDialog::showPreview() {
 
 void ImageConversionDialog::showConversionOutcome() {
     const aquine::Result<Converted>& outcome = *m_conversionOutcome;
-    // Given up on request: nothing was written, and nothing needs saying.
-    if (m_cancellation->cancelled()) {
+    // Given up on request before the file was written: nothing needs saying. A give-up that came after
+    // the write is no give-up: the new file is there, and the user is told so.
+    if (m_cancellation->cancelled() && !outcome) {
     } else if (outcome && outcome->notice.empty()) {
         m_prompter.message(QStringLiteral("转换完成，图片已保存到：\n%1").arg(m_destination), kTitle,
                            aquine::Prompter::Icon::Information, aquine::Prompter::Buttons::Ok);
