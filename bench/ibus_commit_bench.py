@@ -183,6 +183,7 @@ class PrivateIBus:
         line = bus.stdout.readline().strip()
         if not line:
             raise RuntimeError("dbus-daemon did not print its address")
+        bus.stdout.close()
         env["DBUS_SESSION_BUS_ADDRESS"] = line
 
         self.address = "unix:path=" + os.path.join(runtime, "ibus")
@@ -235,16 +236,22 @@ class Client:
     def __init__(self, address):
         import gi
         gi.require_version("IBus", "1.0")
-        from gi.repository import GLib, IBus
+        from gi.repository import Gio, GLib, IBus
         self.GLib, self.IBus = GLib, IBus
-        os.environ["IBUS_ADDRESS"] = address
-        IBus.init()
-        self.bus = IBus.Bus.new()
+        # A connection of our own rather than IBus.Bus, which is one per process and keeps talking to
+        # the first daemon it met.
+        flags = Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION
+        try:
+            self.connection = Gio.DBusConnection.new_for_address_sync(address, flags, None, None)
+        except GLib.Error as e:
+            raise RuntimeError(f"could not connect to ibus-daemon at {address}: {e.message}") from e
         self.context = GLib.MainContext.default()
-        if not self.run_until(self.bus.is_connected, 10):
-            raise RuntimeError("could not connect to ibus-daemon at " + address)
         self.contexts = {}
         self.events = []
+
+    def _call(self, interface, method, args):
+        return self.connection.call_sync("org.freedesktop.IBus", "/org/freedesktop/IBus", interface, method, args,
+                                         None, 0, 10000, None).unpack()
 
     def run_until(self, done, timeout):
         deadline = time.monotonic() + timeout
@@ -260,13 +267,18 @@ class Client:
         return True
 
     def engine_names(self):
-        return sorted(e.get_name() for e in self.bus.list_engines())
+        engines = self.connection.call_sync("org.freedesktop.IBus", "/org/freedesktop/IBus",
+                                            "org.freedesktop.DBus.Properties", "Get",
+                                            self.GLib.Variant("(ss)", ("org.freedesktop.IBus", "Engines")), None, 0,
+                                            10000, None).get_child_value(0).get_variant()
+        return sorted(self.IBus.Serializable.deserialize_object(engines.get_child_value(i)).get_name()
+                      for i in range(engines.n_children()))
 
     def open(self, engine):
         IBus = self.IBus
-        ctx = self.bus.create_input_context("ibus-commit-bench-" + engine)
-        if ctx is None:
-            raise RuntimeError("ibus-daemon made no input context")
+        path = self._call("org.freedesktop.IBus", "CreateInputContext",
+                          self.GLib.Variant("(s)", ("ibus-commit-bench-" + engine,)))[0]
+        ctx = IBus.InputContext.new(path, self.connection, None)
         ctx.set_capabilities(IBus.Capabilite.PREEDIT_TEXT | IBus.Capabilite.FOCUS | IBus.Capabilite.LOOKUP_TABLE)
         for name in ("commit-text", "update-preedit-text", "update-lookup-table", "forward-key-event"):
             ctx.connect(name, self._on_signal, name)

@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""The IBus commit benchmark's own parts: its key codes and statistics, and its private daemons
+against the compose engine that comes with ibus itself (a dead acute then e commits é)."""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import ibus_commit_bench as bench  # noqa: E402
+
+DEAD_ACUTE = (0xFE51, 40)  # the apostrophe key of a US keyboard, as a dead key
+
+
+class Figures(unittest.TestCase):
+    def test_keys_carry_the_linux_keycodes_of_a_us_keyboard(self):
+        # Engines that look at keycodes (layout-independent shortcuts) would see other keys otherwise.
+        self.assertEqual(bench.keys("qaz pm19"),
+                         [(ord("q"), 16), (ord("a"), 30), (ord("z"), 44), (32, 57), (ord("p"), 25), (ord("m"), 50),
+                          (ord("1"), 2), (ord("9"), 10)])
+        for untypable in ("N", "你", "\n"):
+            with self.assertRaises(ValueError):
+                bench.keys("ni" + untypable)
+
+    def test_summary_uses_the_nearest_rank_for_p99(self):
+        self.assertIsNone(bench.summary([]))
+        self.assertEqual(bench.summary([7]), {"n": 1, "min": 7, "median": 7, "p99": 7, "max": 7})
+        # 200 samples: rank ceil(198) is the 198th smallest; 101 samples: the 100th, not the largest.
+        self.assertEqual(bench.summary(list(range(200, 0, -1))),
+                         {"n": 200, "min": 1, "median": 100.5, "p99": 198, "max": 200})
+        self.assertEqual(bench.summary(list(range(1, 102)))["p99"], 100)
+
+    def test_every_engine_gets_the_same_rounds_each_a_whole_shuffled_list(self):
+        words = bench.WORDS[:30]
+        first, again = bench.stream(words, 3, seed=5), bench.stream(words, 3, seed=5)
+        self.assertEqual(first, again)
+        for order in first:
+            self.assertEqual(sorted(order), sorted(words))
+        self.assertNotEqual(first[0], first[1])
+
+    def test_agreement_compares_only_what_both_committed(self):
+        self.assertEqual(bench.agreement(["你好", "我们", "中国"], ["你好", "我门"]), (1, 2))
+
+    def test_word_list_is_typable_and_each_pinyin_means_one_word(self):
+        for pinyin, hanzi in bench.WORDS:
+            bench.keys(pinyin + " ")
+            self.assertTrue(all("\u4e00" <= c <= "\u9fff" for c in hanzi), hanzi)
+
+
+class PrivateDaemons(unittest.TestCase):
+    def setUp(self):
+        self.home = os.environ.get("HOME", "")
+        self.before = set(os.listdir(self.home)) if os.path.isdir(self.home) else set()
+
+    def test_engine_commits_are_timed_and_passed_keys_counted(self):
+        with bench.PrivateIBus() as ibus:
+            client = bench.Client(ibus.address)
+            client.open("xkb:us::eng")
+            composed = client.type_keys("xkb:us::eng", [DEAD_ACUTE, (ord("e"), 18)])
+            plain = client.type_keys("xkb:us::eng", [(ord("a"), 30)])
+            pids = ibus.all_pids()
+            programs = {os.path.basename(os.readlink(f"/proc/{p}/exe")) for p in pids}
+            home = ibus.home
+        self.assertEqual(composed.text, "é")
+        self.assertGreater(composed.commit_ns, 0)
+        self.assertLess(composed.commit_ns, 3e9)
+        self.assertEqual((len(composed.update_ns), composed.passed), (1, 0))  # the dead key shows as preedit
+        self.assertEqual(plain, bench.Typed(None, "", [], 1))
+        # The session bus, ibus-daemon and what they started (config, the engine) are all gone.
+        self.assertLessEqual({"dbus-daemon", "ibus-daemon", "ibus-engine-simple"}, programs)
+        self.assertEqual([p for p in pids if bench._running(p)], [])
+        self.assertFalse(os.path.exists(home))
+        self.assertEqual(set(os.listdir(self.home)) if os.path.isdir(self.home) else set(), self.before)
+
+    def test_a_failure_inside_still_stops_every_process(self):
+        with self.assertRaises(RuntimeError):
+            with bench.PrivateIBus() as ibus:
+                client = bench.Client(ibus.address)
+                client.open("xkb:us::eng")
+                pids = ibus.all_pids()
+                raise RuntimeError("the benchmark broke")
+        self.assertEqual([p for p in pids if bench._running(p)], [])
+
+    def test_an_unknown_engine_is_named_not_waited_for_forever(self):
+        with bench.PrivateIBus() as ibus:
+            client = bench.Client(ibus.address)
+            self.assertIn("xkb:us::eng", client.engine_names())
+            self.assertNotIn("no-such-engine", client.engine_names())
+
+
+if __name__ == "__main__":
+    unittest.main()
