@@ -10,7 +10,7 @@ unset IBUS_ADDRESS QT_IM_MODULE GTK_IM_MODULE XMODIFIERS
 # A copy of the programs, so the words the tests save stay out of the build tree.
 ibus_bin=$ibus_root/bin
 mkdir -p "$ibus_bin" "$ibus_root/component"
-cp "$AQUINE_BIN/imvara-ibus" "$AQUINE_BIN/aquinepad" "$ibus_bin/"
+cp "$AQUINE_BIN/imvara-ibus" "$ibus_bin/"
 sed "s|<exec>.*</exec>|<exec>'$ibus_bin/imvara-ibus' --ibus</exec>|" "$IBUS_COMPONENT_DIR/imvara.xml" \
     >"$ibus_root/component/imvara.xml"
 # ibus-daemon 1.5.27 reads a folder of ours only after the system one.
