@@ -43,8 +43,10 @@ start_ibus() {
         --replace >"$ibus_root/daemon.log" 2>&1 &
     ibus_pid=$!
     poll 20 ibus_ready "$engine" || fail "ibus-daemon does not list the engine $engine"
-    ibus engine "$engine" || fail "ibus-daemon would not take the engine $engine"
+    # A panel starting beside it may cancel the first choice of an engine: choose until it holds.
+    poll 20 engine_is "$engine" || fail "ibus-daemon would not take the engine $engine"
 }
+engine_is() { ibus engine "$1" 2>/dev/null && [[ $(ibus engine 2>/dev/null) == "$1" ]]; }
 ibus_ready() { ibus list-engine --name-only 2>/dev/null | grep -qx "$1"; }
 
 # engine_pid: the engine process ibus-daemon started (empty when none).
