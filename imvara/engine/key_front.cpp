@@ -14,6 +14,7 @@ namespace {
 
 // The X keysyms the input method answers to.
 constexpr std::uint32_t kKeyspace = 0x0020;
+constexpr std::uint32_t kLastPrintable = 0x007e; // '~'
 constexpr std::uint32_t kKeyBackSpaceSym = 0xff08;
 constexpr std::uint32_t kKeyPageUpSym = 0xff55;
 constexpr std::uint32_t kKeyPageDownSym = 0xff56;
@@ -85,8 +86,15 @@ bool KeyFront::processKey(std::uint32_t keysym, std::uint32_t keycode, std::uint
     if ((state & kShortcutMask) || keysym == kKeyCapsLock || !m_session.barVisible())
         return false;
     m_session.capsWatcherTick(); // a lock that came on unseen drops the composition first
-    if (!press(keysym, state))
-        return false;
+    if (!press(keysym, state)) {
+        if (keysym < kKeyspace || keysym > kLastPrintable)
+            return false;
+        // A character key we do not claim is committed as its character rather than passed back.
+        // Frameworks answer keys asynchronously, and an application puts a key that was passed back
+        // behind the text committed meanwhile: in fast typing, "ni1," + "hao " would arrive as 你好,.
+        // Committed, it keeps its place among the commits.
+        m_sink.commit(std::string(1, static_cast<char>(keysym)));
+    }
     if (std::find(m_swallowed.begin(), m_swallowed.end(), key) == m_swallowed.end())
         m_swallowed.push_back(key);
     return true;

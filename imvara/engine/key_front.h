@@ -53,7 +53,9 @@ public:
     KeyFront(const TextMeasure& measure, LookupText& lookup, CommitSink& sink);
 
     // A key press or release (kReleaseMask in state); keycode 0 when the framework has none. True: the
-    // key was ours, and the application must not see it; false: pass it on untouched.
+    // key was ours, and the application must not see it; false: pass it on untouched. In Chinese input,
+    // a printable character the session does not claim is committed as that character, so that it
+    // keeps its place among the commits.
     bool processKey(std::uint32_t keysym, std::uint32_t keycode, std::uint32_t state);
 
     // The framework's own page buttons and clicks on a candidate (0 = the first on the page).

@@ -60,19 +60,24 @@ TEST_F(KeyFrontTest, LettersComposeAndTheBlankOrADigitCommits) {
     EXPECT_TRUE(front.candidatePage().items.empty());
 }
 
-TEST_F(KeyFrontTest, KeysThatMeanNothingWithoutACompositionPassOn) {
-    for (const std::uint32_t key : {std::uint32_t{' '}, std::uint32_t{'1'}, kBackSpace, kPageDown, kPageUp, kReturn})
+TEST_F(KeyFrontTest, KeysThatMeanNothingWithoutACompositionPassOnOrKeepTheirPlace) {
+    for (const std::uint32_t key : {kBackSpace, kPageDown, kPageUp, kReturn})
         EXPECT_FALSE(tap(key)) << key;
+    EXPECT_FALSE(tap('c', kControlMask));
+    EXPECT_FALSE(tap('x', kAltMask));
+    // Characters: committed as themselves, in order with the words.
+    type(" 1");
+    EXPECT_TRUE(tap(','));
+    EXPECT_TRUE(tap('A', kShiftMask));
+    type("ni1");
+    EXPECT_EQ(committed, " 1,A你");
     type("zh");
     EXPECT_TRUE(tap(kBackSpace));
     EXPECT_EQ(front.preedit(), "z");
     EXPECT_FALSE(tap(kReturn)); // the bar does not claim it either
-    EXPECT_FALSE(tap(',')) << "punctuation";
-    EXPECT_FALSE(tap('c', kControlMask));
-    EXPECT_FALSE(tap('x', kAltMask));
-    EXPECT_FALSE(tap('A', kShiftMask)) << "a capital with Shift is the application's";
-    EXPECT_EQ(front.preedit(), "z");
-    EXPECT_TRUE(committed.empty());
+    EXPECT_TRUE(tap(';'));
+    EXPECT_EQ(front.preedit(), "z") << "a character beside a composition leaves it as it is";
+    EXPECT_EQ(committed, " 1,A你;");
 }
 
 TEST_F(KeyFrontTest, PagesTurnFromTheKeysAndThePanel) {
@@ -95,8 +100,9 @@ TEST_F(KeyFrontTest, ShiftAloneSwitchesToDirectInputAndKeepsTheLetters) {
     EXPECT_FALSE(tap(kShiftL, 0));
     EXPECT_EQ(committed, "zh") << "the composition goes to the application as typed";
     EXPECT_FALSE(front.chinese());
-    EXPECT_FALSE(tap('a'));
+    EXPECT_FALSE(tap('a')) << "direct input: every key is the application's";
     EXPECT_FALSE(tap(' '));
+    EXPECT_FALSE(tap(','));
     // Shift held for a capital is not Shift alone.
     EXPECT_FALSE(front.processKey(kShiftL, 50, 0));
     EXPECT_FALSE(front.processKey('A', 38, kShiftMask));
