@@ -92,9 +92,9 @@ private:
 
     CommitSink& m_sink;
     Session m_session;
-    bool m_capsOn = false;         // the lock as the latest key event carried it
-    bool m_capsReported = false;   // the lock as the session last heard of it
-    std::uint32_t m_shiftDown = 0; // the Shift keysym pressed with no other key since, or 0
+    bool m_capsOn = false;                  // the lock as the latest key event carried it
+    bool m_capsReported = false;            // the lock as the session last heard of it
+    std::uint32_t m_shiftDown = 0;          // the Shift keysym pressed with no other key since, or 0
     std::vector<std::uint32_t> m_swallowed; // keys whose press was ours: so is their release
 };
 

@@ -145,9 +145,9 @@ private:
                                                               nullptr, TRUE, TRUE, PROP_STATE_UNCHECKED, m_modes));
         g_object_unref(m_modes); // the menu property holds it now
         for (const WindowProperty& window : kWindowProperties) {
-            ibus_prop_list_append(m_properties, ibus_property_new(window.key, PROP_TYPE_NORMAL, text(window.label),
-                                                                  nullptr, nullptr, TRUE, TRUE, PROP_STATE_UNCHECKED,
-                                                                  nullptr));
+            ibus_prop_list_append(m_properties,
+                                  ibus_property_new(window.key, PROP_TYPE_NORMAL, text(window.label), nullptr, nullptr,
+                                                    TRUE, TRUE, PROP_STATE_UNCHECKED, nullptr));
         }
     }
 
@@ -155,7 +155,7 @@ private:
         for (guint i = 0; i < kModeProperties.size(); ++i) {
             IBusProperty* item = ibus_prop_list_get(m_modes, i);
             ibus_property_set_state(item, kModeProperties[i].mode == g_shared->outputMode ? PROP_STATE_CHECKED
-                                                                                           : PROP_STATE_UNCHECKED);
+                                                                                          : PROP_STATE_UNCHECKED);
         }
     }
 

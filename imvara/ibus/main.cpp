@@ -108,11 +108,10 @@ int main(int argc, char** argv) {
     if (startedByDaemon) {
         ibus_bus_request_name(bus, kComponentName, 0);
     } else {
-        IBusComponent* component = ibus_component_new(kComponentName, "全拼输入法", PROJECT_VERSION_TEXT, "",
-                                                      "Aquine", "", "", "imvara");
-        ibus_component_add_engine(component,
-                                  ibus_engine_desc_new(imvara::kIbusEngineName, "全拼", "全拼输入法", "zh_CN", "",
-                                                       "Aquine", "", "us"));
+        IBusComponent* component =
+            ibus_component_new(kComponentName, "全拼输入法", PROJECT_VERSION_TEXT, "", "Aquine", "", "", "imvara");
+        ibus_component_add_engine(component, ibus_engine_desc_new(imvara::kIbusEngineName, "全拼", "全拼输入法",
+                                                                  "zh_CN", "", "Aquine", "", "us"));
         ibus_bus_register_component(bus, component);
     }
     const int status = app.exec();

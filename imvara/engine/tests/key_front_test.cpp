@@ -9,8 +9,8 @@ using namespace imvara;
 
 namespace {
 
-constexpr std::uint32_t kShiftL = 0xffe1, kCapsLock = 0xffe5, kBackSpace = 0xff08, kPageDown = 0xff56,
-                        kPageUp = 0xff55, kReturn = 0xff0d;
+constexpr std::uint32_t kShiftL = 0xffe1, kCapsLock = 0xffe5, kBackSpace = 0xff08, kPageDown = 0xff56, kPageUp = 0xff55,
+                        kReturn = 0xff0d;
 
 class KeyFrontTest : public ::testing::Test, public CommitSink {
 protected:
