@@ -77,8 +77,10 @@ int main(int argc, char** argv) {
                              "不带参数时自己向 IBus 登记引擎 imvara。\n");
         return 2;
     }
-    // The engine's own windows must not ask IBus for input: the request would wait on this very loop.
-    qputenv("QT_IM_MODULE", "compose");
+    // The engine's own windows type through IBus too, so a word's characters can be typed into the word
+    // window with this very engine. Qt's IBus module asks asynchronously, so the request it sends out
+    // comes back to this process's loop without waiting on it.
+    qputenv("QT_IM_MODULE", "ibus");
     aquine::prepareChineseLocale();
     QApplication app(argc, argv);
     aquine::setUpApplication(app);

@@ -49,8 +49,8 @@ eval "$(xdotool getwindowgeometry --shell "$words")"
 xdotool mousemove --sync $((X + 35)) $((Y + 124)) click 1
 box=$(wait_window "添加:") || fail "no input box"
 xdotool windowfocus --sync "$box"
-xdotool type --delay 20 "qqq 行行"
-xdotool key Return
+# The word is typed with the engine itself: the code in direct input, the characters as pinyin.
+xdotool key --delay 20 shift q q q space shift x i n g 1 x i n g 1 Return
 poll 10 test -s "$words_file" || fail "no word.bin after adding a word"
 [[ $(od -An -tx1 "$words_file" | tr -d ' \n') == 0d0a71717120d0d0d0d0 ]] ||
     fail "word.bin holds $(od -An -tx1 "$words_file")"
