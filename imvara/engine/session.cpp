@@ -163,6 +163,11 @@ void Session::toggleBar() {
         m_barView->setBarVisible(m_barVisible);
 }
 
+void Session::clearComposition() {
+    m_composition.clear();
+    refresh(false, false);
+}
+
 void Session::refresh(bool paging, bool backward) {
     m_pager.RefreshCandidates(m_lookup.text(), m_composition, paging, backward);
 }

@@ -76,6 +76,9 @@ public:
     // One tick of the Caps Lock watcher: Caps Lock on drops any pending composition.
     void capsWatcherTick();
 
+    // Drops the composition and its candidates, as if every letter had been taken back.
+    void clearComposition();
+
     // Types text through the output mode's conversion.
     void SendText(std::string_view gbk);
 

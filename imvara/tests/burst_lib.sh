@@ -27,9 +27,11 @@ stop_busy_loops() {
 }
 
 # burst SEED KEYS DELAY_MS: types one burst and prints "lost L wrong W reordered R"; waits for the
-# text to be complete, or for nothing more to arrive within 5 s.
+# text to be complete, or for nothing more to arrive within 5 s. What arrived is read from the end of
+# $burst_out (default: the xterm's output).
 burst() {
     local seed=$1 count=$2 delay=$3 keys want got offset last=-1 quiet=0 size
+    local xterm_out=${burst_out:-$xterm_out}
     want=$(mktemp) got=$(mktemp)
     offset=$(stat -c %s "$xterm_out")
     keys=$("$burst_py" make "$seed" "$count" "$AQUINE_BIN/imvara-lookup" "$want")

@@ -47,5 +47,15 @@ for _ in $(seq 50); do [[ -s $stage/launched ]] && break; sleep 0.1; done
 [[ $(cat "$stage/launched" 2>/dev/null) == "$awkward/aquinepad"$'\n'"$document" ]] ||
     fail "launched: $(cat "$stage/launched" 2>/dev/null)"
 
+# The IBus component names the installed engine; ibus-daemon splits its exec line as a shell would.
+exec_words() {
+    local file
+    file=$(find "$1" -name imvara.xml -path '*/ibus/component/*' | head -n 1)
+    [[ -n $file ]] && xmllint --noout "$file" || { echo "no valid component"; return; }
+    xmllint --xpath 'string(//exec)' "$file" | python3 -c 'import shlex, sys; print("|".join(shlex.split(sys.stdin.read())))'
+}
+[[ $(exec_words "$stage/plain") == "/opt/aquine/imvara-ibus|--ibus" ]] || fail "component: $(exec_words "$stage/plain")"
+[[ $(exec_words "$stage/awkward") == "$awkward/imvara-ibus|--ibus" ]] || fail "quoted component: $(exec_words "$stage/awkward")"
+
 [[ $failures -eq 0 ]] && echo "desktop entries: all checks passed"
 exit $failures
