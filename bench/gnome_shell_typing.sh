@@ -82,17 +82,25 @@ export DBUS_SYSTEM_BUS_ADDRESS=$bus_address
 
 component=$(find "$build" -maxdepth 4 -name imvara.xml -printf '%h\n' -quit 2>/dev/null || true)
 sources=("xkb:us" "ibus:libpinyin")
-if [[ -n $component ]]; then
+if [[ -n $component && -x $build/bin/imvara-ibus ]]; then
     sources+=("ibus:imvara")
+    # A copy of the engine: it keeps user words beside itself, and a run should neither find nor leave any.
+    mkdir "$work/engine"
+    cp "$build/bin/imvara-ibus" "$work/engine/"
+    sed "s|<exec>.*</exec>|<exec>'$work/engine/imvara-ibus' --ibus</exec>|" "$component/imvara.xml" \
+        >"$work/engine/imvara.xml"
     # ibus-daemon 1.5.27 reads a second folder only with the system one listed first.
-    export IBUS_COMPONENT_PATH=/usr/share/ibus/component:$component
+    export IBUS_COMPONENT_PATH=/usr/share/ibus/component:$work/engine
 fi
 
 engine_program() { # the program an IBus engine's component starts, from its <exec>
-    local dir
-    for dir in $(tr : " " <<<"${IBUS_COMPONENT_PATH:-}") /usr/share/ibus/component; do
-        grep -l "<name>$1</name>" "$dir"/*.xml 2>/dev/null | head -1 |
-            xargs -r sed -n 's:.*<exec>\([^ <]*\).*:\1:p' | head -1 && return
+    local dir file
+    for dir in $(tr : " " <<<"${IBUS_COMPONENT_PATH:-/usr/share/ibus/component}"); do
+        file=$(grep -l "<name>$1</name>" "$dir"/*.xml 2>/dev/null | head -1)
+        if [[ -n $file ]]; then
+            sed -n "s:.*<exec>'\?\([^ <']*\).*:\1:p" "$file" | head -1
+            return
+        fi
     done
 }
 
