@@ -1,9 +1,14 @@
 #!/usr/bin/python3
-"""The IBus commit benchmark's own parts: its key codes and statistics, and its private daemons
-against the compose engine that comes with ibus itself (a dead acute then e commits é)."""
+"""The IBus commit benchmark's own parts: its key codes and statistics, its private daemons against
+the compose engine that comes with ibus itself (a dead acute then e commits é), and whole runs against
+a small engine of the tests' own (echo_engine.py) found through IBUS_COMPONENT_PATH."""
 
+import contextlib
+import io
 import os
+import shutil
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -91,6 +96,100 @@ class PrivateDaemons(unittest.TestCase):
                 client.use(engine)
                 self.assertEqual(client.engine(), engine)
                 self.assertEqual(client.type_keys([DEAD_ACUTE, (ord("e"), 18)]).text, "é")
+
+
+ECHO_COMPONENT = """<?xml version="1.0" encoding="utf-8"?>
+<component>
+    <name>org.aquine.EchoEngine</name>
+    <description>Echo</description>
+    <exec>/usr/bin/python3 {script} --ibus</exec>
+    <version>1.0</version>
+    <author>Aquine</author>
+    <license>GPL</license>
+    <textdomain>aquine-echo</textdomain>
+    <engines>
+        <engine>
+            <name>aquine-echo</name>
+            <language>en</language>
+            <license>GPL</license>
+            <author>Aquine</author>
+            <layout>us</layout>
+            <longname>Echo</longname>
+            <description>Echo</description>
+            <rank>0</rank>
+        </engine>
+    </engines>
+</component>
+"""
+
+
+class WholeRuns(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "echo_engine.py")
+        with open(os.path.join(self.folder, "echo.xml"), "w") as f:
+            f.write(ECHO_COMPONENT.format(script=script))
+        self.saved = os.environ.get("IBUS_COMPONENT_PATH")
+        # As for our engine: ibus-daemon 1.5.27 reads a second folder only after the system one.
+        os.environ["IBUS_COMPONENT_PATH"] = "/usr/share/ibus/component:" + self.folder
+
+    def tearDown(self):
+        if self.saved is None:
+            os.environ.pop("IBUS_COMPONENT_PATH")
+        else:
+            os.environ["IBUS_COMPONENT_PATH"] = self.saved
+        shutil.rmtree(self.folder)
+
+    def run_main(self, *args):
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(io.StringIO()):
+            bench.main(list(args))
+        return out.getvalue()
+
+    def test_every_word_of_every_measured_round_is_timed_and_compared(self):
+        printed = self.run_main("--engines", "aquine-echo", "--rounds", "2", "--warmup", "1", "--words", "4")
+        row = next(line for line in printed.splitlines() if line.startswith("aquine-echo"))
+        fields = row.split()
+        self.assertEqual(fields[1], "8")  # 4 words x 2 rounds, the warm-up left out
+        self.assertNotIn("-", fields[2:8])  # commit and letter figures all present
+        self.assertEqual(fields[8:], ["0/8", "8/8"])  # nothing as the word list expects; same as itself
+        self.assertIn("NIHAO for 你好", printed)
+        self.assertNotIn("words without a commit", printed)
+
+    def test_an_engine_is_chosen_again_then_given_up_when_it_commits_nothing(self):
+        with bench.PrivateIBus(os.environ["IBUS_COMPONENT_PATH"]) as ibus:
+            client = bench.Client(ibus.address)
+            result = {"chosen_again": 0}
+            bench.choose(client, "aquine-echo", "nihao", result)
+            self.assertEqual(result["chosen_again"], 0)
+            with self.assertRaisesRegex(RuntimeError, "aquine-echo committed nothing for 'zz'"):
+                bench.choose(client, "aquine-echo", "zz", result)
+            self.assertEqual(result["chosen_again"], 3)
+
+    def test_an_engine_the_daemon_does_not_know_is_named_with_those_it_knows(self):
+        with self.assertRaises(SystemExit) as stopped:
+            self.run_main("--engines", "aquine-echo,no-such-engine")
+        self.assertIn("no-such-engine", str(stopped.exception))
+        self.assertIn("aquine-echo", str(stopped.exception).split("known:")[1])
+
+    def test_report_says_which_median_is_slower_and_copes_with_an_engine_without_commits(self):
+        ms = 1_000_000
+        results = {
+            "ours": {"commit_ns": [2 * ms] * 3, "letter_ns": [ms], "texts": ["你好"] * 3, "missing": 0, "passed": 0,
+                     "chosen_again": 0},
+            "peer": {"commit_ns": [ms] * 3, "letter_ns": [], "texts": ["你好", "泥好", "你好"], "missing": 0,
+                     "passed": 0, "chosen_again": 0},
+            "dead": {"commit_ns": [], "letter_ns": [], "texts": [None] * 3, "missing": 3, "passed": 18,
+                     "chosen_again": 0},
+        }
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            bench.report(results, ["ours", "peer", "dead"], "ours", ["你好"] * 3)
+        printed = out.getvalue()
+        self.assertIn("median ours 2.00 ms, peer 1.00 ms: ours is slower (2.00x)", printed)
+        self.assertNotIn("median ours 2.00 ms, dead", printed)
+        self.assertIn("dead: 3 words without a commit, 18 keys passed on", printed)
+        self.assertRegex(printed, r"peer .* 2/3 +2/3")
 
 
 if __name__ == "__main__":
