@@ -5,7 +5,7 @@ and a typist that presses keys through mutter's RemoteDesktop D-Bus interface.
   gnome_shell_probe.py entry OUT_FILE     writes "ready" to OUT_FILE.ready once the window has the
                                           focus, then the entry's text to OUT_FILE on every change
   gnome_shell_probe.py type TEXT          types TEXT (letters, digits, blanks) as key presses
-  gnome_shell_probe.py escape             presses Escape
+  gnome_shell_probe.py escape             presses Escape (it leaves the overview)
 """
 
 import os
@@ -70,7 +70,7 @@ def type_text(text, gap=0.05):
     try:
         # The first key of a new session never arrived here ("nihao " gave "ihao "), so it is Escape:
         # a key that no input method claims and an entry ignores.
-        for sym in [ESCAPE] + ([] if text is None else list(keysyms(text))):
+        for sym in [ESCAPE] + ([ESCAPE] if text is None else list(keysyms(text))):
             for pressed in (True, False):
                 call(session, iface, "NotifyKeyboardKeysym", GLib.Variant("(ub)", (sym, pressed)))
             # A person's pace: the shell hands each key to IBus and waits for its answer.
