@@ -101,3 +101,12 @@ function(aquine_system_test)
     set_tests_properties(${T_NAME} PROPERTIES LABELS system TIMEOUT 300
         ENVIRONMENT "AQUINE_BIN=${AQUINE_BIN_DIR};AQUINE_ARTEFACTS=${CMAKE_BINARY_DIR}/artefacts;${T_ENV}")
 endfunction()
+
+# aquine_wayland_test(NAME name COMMAND ... [ENV VAR=value ...]): runs under its own headless sway
+# through tests/system/with_sway.sh (WITH_SWAY_XWAYLAND=1 in ENV adds XWayland).
+function(aquine_wayland_test)
+    cmake_parse_arguments(T "" "NAME" "COMMAND;ENV" ${ARGN})
+    add_test(NAME ${T_NAME} COMMAND ${PROJECT_SOURCE_DIR}/tests/system/with_sway.sh ${T_COMMAND})
+    set_tests_properties(${T_NAME} PROPERTIES LABELS system TIMEOUT 300
+        ENVIRONMENT "AQUINE_BIN=${AQUINE_BIN_DIR};AQUINE_ARTEFACTS=${CMAKE_BINARY_DIR}/artefacts;${T_ENV}")
+endfunction()

@@ -20,6 +20,30 @@ start_imvara() {
     sleep 0.3
 }
 
+# start_notepad: the notepad, focused; its process in $pad. Whatever QT_IM_MODULE the caller set holds.
+start_notepad() {
+    "$AQUINE_BIN/aquinepad" &
+    pad=$!
+    local id
+    id=$(wait_window "无标题 - Aquine记事本") || fail "no notepad window"
+    xdotool windowfocus --sync "$id"
+}
+
+# expect_notepad_saves FILE TEXT: saves through the notepad's save box (the keys for the name must
+# reach it as they are) and waits until FILE holds TEXT, given as UTF-8, in GBK.
+expect_notepad_saves() {
+    local file=$1 expected dialog
+    xdotool key ctrl+s
+    dialog=$(wait_window "请输入欲保存到的文本文件名：") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$file"
+    xdotool key Return
+    expected=$(printf '%s' "$2" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')
+    saved() { [[ -f $file && $(od -An -tx1 "$file" | tr -d ' \n') == "$expected" ]]; }
+    poll 20 saved || fail "the notepad saved $(od -c "$file" 2>/dev/null | head -3)"
+}
+
 stop_all() {
     kill "${imvara_pid:-}" "${target_pid:-}" 2>/dev/null || true
     wait 2>/dev/null || true

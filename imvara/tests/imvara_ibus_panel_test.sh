@@ -44,10 +44,7 @@ xdotool key 2
 expect_typed "诗时"
 kill "$gtk_pid"
 
-QT_IM_MODULE=ibus "$AQUINE_BIN/aquinepad" &
-pad=$!
-id=$(wait_window "无标题 - Aquine记事本") || fail "no notepad window"
-xdotool windowfocus --sync "$id"
+QT_IM_MODULE=ibus start_notepad
 settle 0.5
 xdotool key --delay 30 n i h a o 1 z h o n g g u o
 poll 10 test -n "$(popup)" || fail "no candidate popup over the notepad"

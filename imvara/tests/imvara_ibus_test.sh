@@ -106,21 +106,10 @@ stop_busy_loops
 kill "$qt_pid"
 
 # The notepad through Qt's IBus module; what arrived is saved as GBK.
-QT_IM_MODULE=ibus "$AQUINE_BIN/aquinepad" &
-pad=$!
-id=$(wait_window "无标题 - Aquine记事本") || fail "no notepad window"
-xdotool windowfocus --sync "$id"
+QT_IM_MODULE=ibus start_notepad
 settle 0.5
 xdotool key --delay 30 z h o n g g u o 1 n i h a o space comma s h i Next 3
 settle 0.5
 xdotool key shift # direct input for the file name
-xdotool key ctrl+s
-dialog=$(wait_window "请输入欲保存到的文本文件名：") || fail "no save dialog"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 20 "$folder/typed.txt"
-xdotool key Return
-expected=$(printf '中国你好,诗' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')
-saved() { [[ -f $folder/typed.txt && $(od -An -tx1 "$folder/typed.txt" | tr -d ' \n') == "$expected" ]]; }
-poll 20 saved || fail "the notepad saved $(od -c "$folder/typed.txt" 2>/dev/null | head -3)"
+expect_notepad_saves "$folder/typed.txt" '中国你好,诗'
 echo "imvara through IBus: 14 passed, 0 failed"
