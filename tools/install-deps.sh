@@ -21,7 +21,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
   libbenchmark-dev
-  libibus-1.0-dev ibus gir1.2-ibus-1.0 python3-gi dbus
+  libibus-1.0-dev ibus ibus-gtk3 gir1.2-ibus-1.0 python3-gi gir1.2-gtk-3.0 dbus
   clang-format
 )
 
