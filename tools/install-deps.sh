@@ -15,7 +15,7 @@ packages=(
   libx11-dev libxtst-dev libxi-dev libxcb1-dev
   libcpp-httplib-dev libboost-dev
   libsodium-dev
-  xdg-utils desktop-file-utils libglib2.0-bin
+  xdg-utils desktop-file-utils libglib2.0-bin libxml2-utils
   fonts-wqy-zenhei
   poppler-utils xclip xterm
   googletest libgtest-dev libgmock-dev
