@@ -195,14 +195,11 @@ void QtSkinEngine::dressAll() {
 }
 
 void QtSkinEngine::dress(QWidget& window) {
-    // Qt keeps the opacity in steps of 1/255; setting it again only makes the window system redraw.
-    const double opacity = m_aero ? windowOpacity(m_alpha) : 1.0;
-    if (std::abs(window.windowOpacity() - opacity) > 0.5 / 255)
-        window.setWindowOpacity(opacity);
+    m_windowSystem->setOpacity(window, m_aero ? windowOpacity(m_alpha) : 1.0);
     auto* shadow = window.findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
     const bool wanted = m_aero && m_shadowSize > 0 && window.isVisible() &&
                         !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
-                        m_windowSystem->compositing();
+                        m_windowSystem->placesWindows() && m_windowSystem->compositing();
     if (!wanted) {
         delete shadow;
         return;
