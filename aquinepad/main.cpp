@@ -5,16 +5,13 @@
 #include "common/file_names.h"
 #include "common/program_dir.h"
 #include "common/qt/app_setup.h"
-#include "common/qt/platform_choice.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     aquine::prepareWebViews();
     aquine::prepareChineseLocale();
-    aquine::PlatformChoice platform;
     QApplication app(argc, argv); // takes Qt's own options out of argv
-    platform.restoreEnvironment();
     aquine::setUpApplication(app);
 
     aquinepad::QtSkinEngine skin;

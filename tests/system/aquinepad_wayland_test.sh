@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The notepad native on a Wayland compositor (sway, with XWayland running beside it): started as from
-# a console session (no XDG_SESSION_TYPE, no QT_QPA_PLATFORM) on a GBK file, it still takes Wayland
-# and opens no X display. Typed into through a virtual keyboard, saved with Ctrl+S through the save
+# a console session (no XDG_SESSION_TYPE, no QT_QPA_PLATFORM, DISPLAY set) on a GBK file, it takes
+# Wayland and opens no X display. Typed into through a virtual keyboard, saved with Ctrl+S through the save
 # box, the file holds the typed text in GBK byte for byte. Then with the translucent frame on, every
 # part of the window shows the solid picture mixed with the desktop by the stored transparency, the
 # lines repainted by typing too. Leaves grim pictures of both.
