@@ -199,7 +199,11 @@ void QtSkinEngine::dress(QWidget& window) {
     auto* shadow = window.findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
     const bool wanted = m_aero && m_shadowSize > 0 && window.isVisible() &&
                         !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
-                        m_windowSystem->placesWindows() && m_windowSystem->compositing();
+                        m_windowSystem->compositing();
+    if (!m_windowSystem->placesWindows()) {
+        m_windowSystem->setAttachedShadow(window, wanted ? m_shadowSize : 0, m_shadowColour);
+        return;
+    }
     if (!wanted) {
         delete shadow;
         return;
@@ -221,8 +225,13 @@ bool QtSkinEngine::eventFilter(QObject* watched, QEvent* event) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
             delete widget->findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
         break;
-    case QEvent::Move:
     case QEvent::Resize:
+        // A shadow attached to the window is as large as the window.
+        if (auto* widget = qobject_cast<QWidget*>(watched);
+            widget && isDressed(*widget) && widget->isVisible() && !m_windowSystem->placesWindows())
+            dress(*widget);
+        [[fallthrough]];
+    case QEvent::Move:
     case QEvent::WindowActivate:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
             if (auto* shadow = widget->findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly))

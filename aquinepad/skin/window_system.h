@@ -2,6 +2,7 @@
 // all, how a window is made see-through, and whether its shadow can be a window of its own.
 #pragma once
 
+#include <QColor>
 #include <memory>
 
 class QWidget;
@@ -22,6 +23,9 @@ public:
     virtual bool placesWindows() { return true; }
     // Puts `shadow` directly beneath `window` in the stacking order.
     virtual void stackBelow(QWidget& shadow, QWidget& window) = 0;
+    // Where a program cannot place its windows: a shadow `size` pixels wide (0: none) that goes with
+    // `window` itself, following its size.
+    virtual void setAttachedShadow(QWidget& window, int size, QColor colour);
 };
 
 // The session's window system: X11's when the notepad runs on an X server, Wayland's on a Wayland
@@ -29,7 +33,8 @@ public:
 std::unique_ptr<WindowSystem> nativeWindowSystem();
 
 // Wayland's: every compositor blends each window by the alpha it draws, so a window is made
-// see-through by drawing itself so; the compositor places windows, so there are no shadow windows.
+// see-through by drawing itself so; the compositor places windows, so a shadow is a surface attached
+// to the window's own, beneath it.
 std::unique_ptr<WindowSystem> waylandWindowSystem();
 // X11's through Qt's own connection; none when the application is not on an X server.
 std::unique_ptr<WindowSystem> x11WindowSystem();

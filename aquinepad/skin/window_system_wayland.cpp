@@ -1,11 +1,16 @@
 // The translucent frame on Wayland. Qt cannot set a window's opacity there (the protocol has none),
-// so the window draws itself see-through: solid as always, then scaled once by the opacity.
+// so the window draws itself see-through: solid as always, then scaled once by the opacity. Its
+// shadow is a surface attached to the window's own (a subsurface, which may reach beyond it), so
+// the compositor moves it with the window and leaves it out of the window's size.
 #include "aquinepad/skin/window_system.h"
+
+#include "aquinepad/skin/window_shadow.h"
 
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRasterWindow>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -72,6 +77,55 @@ WindowFade* fadeOf(QWidget& window) {
     return window.findChild<WindowFade*>(QStringLiteral("aquinepad-window-fade"), Qt::FindDirectChildrenOnly);
 }
 
+// The shadow's surface. Qt puts a child window above its parent, but the picture is clear where the
+// window is, so only the shadow around it shows; it takes no pointer input but at one clear corner
+// pixel (an empty mask would mean all of it).
+class AttachedShadow final : public QRasterWindow {
+public:
+    explicit AttachedShadow(QWindow& window) : QRasterWindow(&window) {
+        setObjectName(QStringLiteral("aquinepad-attached-shadow"));
+        setFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+        QSurfaceFormat see = format();
+        see.setAlphaBufferSize(8);
+        setFormat(see);
+    }
+
+    // `frame`: the window with its decoration, in the window's own coordinates.
+    void setLook(const QRect& frame, int size, QColor colour) {
+        if (m_picture.isNull() || frame.size() != m_frame || size != m_size || colour != m_colour) {
+            m_picture = shadowPicture(frame.size(), size, colour);
+            m_frame = frame.size();
+            m_size = size;
+            m_colour = colour;
+            update();
+        }
+        setGeometry(shadowGeometry(frame, size));
+        setMask(QRegion(0, 0, 1, 1));
+        if (!isVisible())
+            show();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, m_picture);
+    }
+
+private:
+    QImage m_picture;
+    QSize m_frame;
+    int m_size = 0;
+    QColor m_colour;
+};
+
+AttachedShadow* attachedShadowOf(QWidget& window) {
+    QWindow* handle = window.windowHandle();
+    return handle ? handle->findChild<AttachedShadow*>(QStringLiteral("aquinepad-attached-shadow"),
+                                                       Qt::FindDirectChildrenOnly)
+                  : nullptr;
+}
+
 class WaylandWindowSystem final : public WindowSystem {
 public:
     // Alpha blending of every surface is part of the core protocol: there is no compositor without it.
@@ -100,6 +154,17 @@ public:
 
     bool placesWindows() override { return false; }
     void stackBelow(QWidget&, QWidget&) override {}
+
+    void setAttachedShadow(QWidget& window, int size, QColor colour) override {
+        AttachedShadow* shadow = attachedShadowOf(window);
+        if (size <= 0 || !window.windowHandle()) {
+            delete shadow;
+            return;
+        }
+        if (!shadow)
+            shadow = new AttachedShadow(*window.windowHandle());
+        shadow->setLook(window.frameGeometry().translated(-window.geometry().topLeft()), size, colour);
+    }
 };
 
 } // namespace

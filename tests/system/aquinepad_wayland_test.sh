@@ -4,7 +4,8 @@
 # Wayland and opens no X display. Typed into through a virtual keyboard, saved with Ctrl+S through the save
 # box, the file holds the typed text in GBK byte for byte. Then with the translucent frame on, every
 # part of the window shows the solid picture mixed with the desktop by the stored transparency, the
-# lines repainted by typing too. Leaves grim pictures of both.
+# lines repainted by typing too, and a shadow of the stored size lies around it. Leaves grim pictures
+# of both.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 # A failure leaves a picture of the screen as it was.
@@ -134,4 +135,12 @@ for point in "700 216" "500 450" "700 282" "700 554"; do
             fail "at $point the window shows $tr,$tg,$tb; solid $sr,$sg,$sb over $dr,$dg,$db at opacity $opacity gives about $want"
     done
 done
+# The shadow, 18 pixels, goes with the window: darker than the desktop just below and left of it, the
+# desktop again past its reach; none with the frame off.
+light() { local r g b; read -r r g b <<<"$(rgb "$@")"; echo $((r + g + b)); }
+desk=$((dr + dg + db))
+(($(light "$work/solid.png" 512 567) == desk)) || fail "a shadow below the window with the frame off"
+(($(light "$work/aero.png" 512 567) < desk - 30)) || fail "no shadow below the window"
+(($(light "$work/aero.png" 208 380) < desk - 15)) || fail "no shadow left of the window"
+(($(light "$work/aero.png" 512 590) == desk)) || fail "the shadow reaches further than 18 pixels below"
 echo "aquinepad on Wayland: 1 passed, 0 failed"

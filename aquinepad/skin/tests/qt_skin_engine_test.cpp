@@ -315,11 +315,12 @@ private slots:
         QVERIFY(!anyShadow());
     }
 
-    void onWaylandEachWindowDrawsItselfSeeThroughEvenlyAndCastsNoShadowWindow() {
+    void onWaylandEachWindowDrawsItselfSeeThroughEvenlyAndCarriesItsShadow() {
         QtSkinEngine engine(waylandWindowSystem());
         SkinnedPad pad(engine, "皮肤=\\QQ2008.she\r\naero=否\r\n透明度=160\r\n阴影大小=18\r\n");
         pad.startAndShow();
-        pad.window->editor().SendScintilla(QsciScintillaBase::SCI_SETCARETPERIOD, 0ul); // a caret that stays put
+        // No caret: it comes and goes with the focus and its blinking, not with the frame.
+        pad.window->editor().SendScintilla(QsciScintillaBase::SCI_SETCARETSTYLE, 0ul);
         const QImage solid = seenThrough(*pad.window);
         QCOMPARE(qAlpha(solid.pixel(solid.width() / 2, solid.height() / 2)), 255);
 
@@ -327,6 +328,31 @@ private slots:
         const int alpha = static_cast<int>(std::lround(255 * QtSkinEngine::windowOpacity(160)));
         QCOMPARE(unevenPixels(solid, seenThrough(*pad.window), alpha), 0);
         QVERIFY(!anyShadow()); // the compositor places windows: a shadow window would land anywhere
+        // The shadow is a surface of the window's own, around it; it takes no clicks meant for the window.
+        const auto attached = [&](QWidget& window) {
+            return window.windowHandle()->findChild<QWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        };
+        QWindow* shadow = attached(*pad.window);
+        QVERIFY(shadow && shadow->isVisible());
+        // Around the frame, title bar included where the window draws its own.
+        const auto frameOf = [](QWidget& window) {
+            return window.frameGeometry().translated(-window.geometry().topLeft());
+        };
+        const QRect frame = frameOf(*pad.window);
+        QVERIFY(frame.contains(QRect(QPoint(0, 0), pad.window->size())));
+        QCOMPARE(shadow->geometry(), shadowGeometry(frame, 18));
+        QVERIFY(!shadow->mask().isEmpty());
+        QVERIFY(!shadow->mask().translated(shadow->position()).intersects(frame));
+        pad.window->resize(500, 300);
+        QApplication::processEvents();
+        QCOMPARE(pad.window->size(), QSize(500, 300));
+        QCOMPARE(shadow->geometry(), shadowGeometry(frameOf(*pad.window), 18));
+        pad.window->showMaximized();
+        QApplication::processEvents();
+        QVERIFY(!attached(*pad.window));
+        pad.window->showNormal();
+        QApplication::processEvents();
+        QVERIFY(attached(*pad.window));
         // What lies over the window lets the mouse through to the text.
         QWidget* under = pad.window->childAt(pad.window->rect().center());
         QVERIFY(under && pad.window->editor().isAncestorOf(under));
@@ -349,7 +375,7 @@ private slots:
         QCOMPARE(unevenPixels(typedSolid, seenThrough(*pad.window), 255), 0);
         QCOMPARE(qAlpha(seenThrough(later).pixel(100, 50)), 255);
         QVERIFY(!pad.window->testAttribute(Qt::WA_TranslucentBackground));
-        QVERIFY(!anyShadow());
+        QVERIFY(!attached(*pad.window) && !attached(later));
     }
 
     void theShadowFadesOutFromTheWindowsEdgeAndLeavesTheWindowClear() {
