@@ -2,7 +2,6 @@
 #include "aquinepad/skin/window_system.h"
 
 #include <QGuiApplication>
-#include <QSurfaceFormat>
 #include <QWidget>
 #include <cmath>
 
@@ -30,15 +29,8 @@ std::unique_ptr<WindowSystem> nativeWindowSystem() {
     if (auto x11 = x11WindowSystem())
         return x11;
     // "wayland", "wayland-egl", "wayland-brcm" ...: every client plugin of Qt's Wayland platform.
-    if (qGuiApp && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        // Windows made from now on have an alpha channel from the start. Qt tells the compositor
-        // that a window made without one is opaque, and does not take that back when the window
-        // turns see-through later, so compositors that trust it would keep such a window solid.
-        QSurfaceFormat format = QSurfaceFormat::defaultFormat();
-        format.setAlphaBufferSize(8);
-        QSurfaceFormat::setDefaultFormat(format);
+    if (qGuiApp && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return waylandWindowSystem();
-    }
     return std::make_unique<FlatWindowSystem>();
 }
 
