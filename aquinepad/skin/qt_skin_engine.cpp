@@ -7,6 +7,7 @@
 #include "aquinepad/skin/window_shadow.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QEvent>
 #include <QStyle>
 #include <QStyleFactory>
@@ -195,6 +196,8 @@ void QtSkinEngine::dressAll() {
 }
 
 void QtSkinEngine::dress(QWidget& window) {
+    if (!window.testAttribute(Qt::WA_WState_Created))
+        m_windowSystem->prepare(window);
     m_windowSystem->setOpacity(window, m_aero ? windowOpacity(m_alpha) : 1.0);
     auto* shadow = window.findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
     const bool wanted = m_aero && m_shadowSize > 0 && window.isVisible() &&
@@ -216,6 +219,13 @@ void QtSkinEngine::dress(QWidget& window) {
 
 bool QtSkinEngine::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::ChildAdded:
+        // A dialog is its parent's child from its first moment, long before it is made on the screen.
+        if (QObject* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+            if (auto* widget = static_cast<QWidget*>(child);
+                isDressed(*widget) && !widget->testAttribute(Qt::WA_WState_Created))
+                m_windowSystem->prepare(*widget);
+        break;
     case QEvent::Show:
     case QEvent::WindowStateChange:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && isDressed(*widget))

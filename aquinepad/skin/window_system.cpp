@@ -23,6 +23,8 @@ void WindowSystem::setOpacity(QWidget& window, double opacity) {
         window.setWindowOpacity(opacity);
 }
 
+void WindowSystem::prepare(QWidget&) {}
+
 void WindowSystem::setAttachedShadow(QWidget&, int, QColor) {}
 
 std::unique_ptr<WindowSystem> nativeWindowSystem() {

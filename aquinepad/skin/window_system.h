@@ -15,6 +15,9 @@ public:
     // Whether a compositing manager draws the screen. Without one, a see-through window would show
     // black where it should show what lies beneath, so nothing see-through is shown at all.
     virtual bool compositing() = 0;
+    // Called for a window not yet made on the screen, so that it can be made as the translucent
+    // frame will need it.
+    virtual void prepare(QWidget& window);
     // Makes `window` as opaque as `opacity` says (1 solid, 0.5 half). Here: the window's opacity,
     // which the compositing manager applies to everything the window shows.
     virtual void setOpacity(QWidget& window, double opacity);

@@ -131,22 +131,28 @@ public:
     // Alpha blending of every surface is part of the core protocol: there is no compositor without it.
     bool compositing() override { return true; }
 
+    void prepare(QWidget& window) override {
+        // Qt tells the compositor that a window made without an alpha channel is opaque, and never
+        // takes it back; compositors that trust it would draw the window solid whatever it paints.
+        // So every window is made with one, and paints its own background solid as before: only
+        // the fade makes anything see-through, and evenly.
+        window.setAttribute(Qt::WA_TranslucentBackground);
+        window.setAttribute(Qt::WA_NoSystemBackground, false);
+    }
+
     void setOpacity(QWidget& window, double opacity) override {
         const int alpha = static_cast<int>(std::lround(255 * std::clamp(opacity, 0.0, 1.0)));
         WindowFade* fade = fadeOf(window);
         if (alpha >= 255) {
             if (fade) {
                 delete fade;
-                window.setAttribute(Qt::WA_TranslucentBackground, false);
                 window.update();
             }
             return;
         }
         if (!fade) {
-            // An alpha channel, but the window's own background painted solid as before: only the
-            // fade makes anything see-through, and evenly.
-            window.setAttribute(Qt::WA_TranslucentBackground);
-            window.setAttribute(Qt::WA_NoSystemBackground, false);
+            if (!window.testAttribute(Qt::WA_TranslucentBackground))
+                prepare(window); // made before the engine saw it: see-through all the same where trusted
             fade = new WindowFade(window);
         }
         fade->setAlpha(alpha);

@@ -374,7 +374,6 @@ private slots:
         engine.setAero(0); // solid again, as if it had never been otherwise
         QCOMPARE(unevenPixels(typedSolid, seenThrough(*pad.window), 255), 0);
         QCOMPARE(qAlpha(seenThrough(later).pixel(100, 50)), 255);
-        QVERIFY(!pad.window->testAttribute(Qt::WA_TranslucentBackground));
         QVERIFY(!attached(*pad.window) && !attached(later));
     }
 
