@@ -359,6 +359,8 @@ private slots:
         // Text typed later and a dialog opened later (which takes the focus) are see-through alike.
         pad.type(QStringLiteral("夜来风雨声"));
         QDialog later(pad.window.get());
+        // Given an alpha channel before it is made, or the compositor may be told it is opaque.
+        QVERIFY(later.testAttribute(Qt::WA_TranslucentBackground) && !later.testAttribute(Qt::WA_WState_Created));
         later.resize(200, 100);
         later.show();
         QVERIFY(QTest::qWaitForWindowExposed(&later));
