@@ -7,6 +7,7 @@
 #include "aquinepad/skin/window_shadow.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QEvent>
 #include <QStyle>
 #include <QStyleFactory>
@@ -195,14 +196,17 @@ void QtSkinEngine::dressAll() {
 }
 
 void QtSkinEngine::dress(QWidget& window) {
-    // Qt keeps the opacity in steps of 1/255; setting it again only makes the window system redraw.
-    const double opacity = m_aero ? windowOpacity(m_alpha) : 1.0;
-    if (std::abs(window.windowOpacity() - opacity) > 0.5 / 255)
-        window.setWindowOpacity(opacity);
+    if (!window.testAttribute(Qt::WA_WState_Created))
+        m_windowSystem->prepare(window);
+    m_windowSystem->setOpacity(window, m_aero ? windowOpacity(m_alpha) : 1.0);
     auto* shadow = window.findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
     const bool wanted = m_aero && m_shadowSize > 0 && window.isVisible() &&
                         !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
                         m_windowSystem->compositing();
+    if (!m_windowSystem->placesWindows()) {
+        m_windowSystem->setAttachedShadow(window, wanted ? m_shadowSize : 0, m_shadowColour);
+        return;
+    }
     if (!wanted) {
         delete shadow;
         return;
@@ -215,6 +219,13 @@ void QtSkinEngine::dress(QWidget& window) {
 
 bool QtSkinEngine::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::ChildAdded:
+        // A dialog is its parent's child from its first moment, long before it is made on the screen.
+        if (QObject* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+            if (auto* widget = static_cast<QWidget*>(child);
+                isDressed(*widget) && !widget->testAttribute(Qt::WA_WState_Created))
+                m_windowSystem->prepare(*widget);
+        break;
     case QEvent::Show:
     case QEvent::WindowStateChange:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && isDressed(*widget))
@@ -224,8 +235,13 @@ bool QtSkinEngine::eventFilter(QObject* watched, QEvent* event) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
             delete widget->findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
         break;
-    case QEvent::Move:
     case QEvent::Resize:
+        // A shadow attached to the window is as large as the window.
+        if (auto* widget = qobject_cast<QWidget*>(watched);
+            widget && isDressed(*widget) && widget->isVisible() && !m_windowSystem->placesWindows())
+            dress(*widget);
+        [[fallthrough]];
+    case QEvent::Move:
     case QEvent::WindowActivate:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
             if (auto* shadow = widget->findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly))

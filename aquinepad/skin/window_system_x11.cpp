@@ -69,19 +69,13 @@ private:
     xcb_connection_t* m_connection;
 };
 
-class FlatWindowSystem final : public WindowSystem {
-public:
-    bool compositing() override { return false; }
-    void stackBelow(QWidget&, QWidget&) override {}
-};
-
 } // namespace
 
-std::unique_ptr<WindowSystem> nativeWindowSystem() {
+std::unique_ptr<WindowSystem> x11WindowSystem() {
     if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         if (xcb_connection_t* connection = x11->connection())
             return std::make_unique<X11WindowSystem>(connection);
-    return std::make_unique<FlatWindowSystem>();
+    return nullptr;
 }
 
 } // namespace aquinepad

@@ -1,7 +1,8 @@
 // The real skin engine on the real main window: each shipped skin and a hue change give their own
 // picture (kept as artefacts), start-up takes the look from the settings and falls back to the plain
 // look, the options window takes the look and changes it at once, and the translucent frame sets
-// every window's opacity and, where something composites, keeps a shadow beneath each window.
+// every window's opacity and, where something composites, keeps a shadow beneath each window (on
+// Wayland, where windows draw their own see-through and nothing places a shadow window, neither).
 #include "aquinepad/config/options_dialog.h"
 #include "aquinepad/skin/qt_skin_engine.h"
 #include "aquinepad/skin/tests/skin_mutator.h"
@@ -73,6 +74,33 @@ public:
 
 WindowShadow* shadowOf(QWidget& window) {
     return window.findChild<WindowShadow*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// The window as the screen gets it, alpha included: render() paints the same widgets in the same
+// order as the window's own painting does.
+QImage seenThrough(QWidget& window) {
+    QApplication::processEvents();
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    window.render(&image);
+    return image;
+}
+
+// How many pixels of `seen` are not `solid` scaled evenly to `alpha` (premultiplied, so every channel).
+int unevenPixels(const QImage& solid, const QImage& seen, int alpha) {
+    int uneven = 0;
+    for (int y = 0; y < solid.height(); ++y)
+        for (int x = 0; x < solid.width(); ++x) {
+            const QRgb s = solid.pixel(x, y);
+            const QRgb t = seen.pixel(x, y);
+            const auto near = [alpha](int solidChannel, int seenChannel) {
+                return std::abs(solidChannel * alpha / 255 - seenChannel) <= 2;
+            };
+            if (!near(qAlpha(s), qAlpha(t)) || !near(qRed(s), qRed(t)) || !near(qGreen(s), qGreen(t)) ||
+                !near(qBlue(s), qBlue(t)))
+                ++uneven;
+        }
+    return uneven;
 }
 
 bool anyShadow() {
@@ -285,6 +313,70 @@ private slots:
         engine.setAero(1);
         window.hide();
         QVERIFY(!anyShadow());
+    }
+
+    void onWaylandEachWindowDrawsItselfSeeThroughEvenlyAndCarriesItsShadow() {
+        QtSkinEngine engine(waylandWindowSystem());
+        SkinnedPad pad(engine, "皮肤=\\QQ2008.she\r\naero=否\r\n透明度=160\r\n阴影大小=18\r\n");
+        pad.startAndShow();
+        // No caret: it comes and goes with the focus and its blinking, not with the frame.
+        pad.window->editor().SendScintilla(QsciScintillaBase::SCI_SETCARETSTYLE, 0ul);
+        const QImage solid = seenThrough(*pad.window);
+        QCOMPARE(qAlpha(solid.pixel(solid.width() / 2, solid.height() / 2)), 255);
+
+        engine.setAero(1);
+        const int alpha = static_cast<int>(std::lround(255 * QtSkinEngine::windowOpacity(160)));
+        QCOMPARE(unevenPixels(solid, seenThrough(*pad.window), alpha), 0);
+        QVERIFY(!anyShadow()); // the compositor places windows: a shadow window would land anywhere
+        // The shadow is a surface of the window's own, around it; it takes no clicks meant for the window.
+        const auto attached = [&](QWidget& window) {
+            return window.windowHandle()->findChild<QWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        };
+        QWindow* shadow = attached(*pad.window);
+        QVERIFY(shadow && shadow->isVisible());
+        // Around the frame, title bar included where the window draws its own.
+        const auto frameOf = [](QWidget& window) {
+            return window.frameGeometry().translated(-window.geometry().topLeft());
+        };
+        const QRect frame = frameOf(*pad.window);
+        QVERIFY(frame.contains(QRect(QPoint(0, 0), pad.window->size())));
+        QCOMPARE(shadow->geometry(), shadowGeometry(frame, 18));
+        QVERIFY(!shadow->mask().isEmpty());
+        QVERIFY(!shadow->mask().translated(shadow->position()).intersects(frame));
+        pad.window->resize(500, 300);
+        QApplication::processEvents();
+        QCOMPARE(pad.window->size(), QSize(500, 300));
+        QCOMPARE(shadow->geometry(), shadowGeometry(frameOf(*pad.window), 18));
+        pad.window->showMaximized();
+        QApplication::processEvents();
+        QVERIFY(!attached(*pad.window));
+        pad.window->showNormal();
+        QApplication::processEvents();
+        QVERIFY(attached(*pad.window));
+        // What lies over the window lets the mouse through to the text.
+        QWidget* under = pad.window->childAt(pad.window->rect().center());
+        QVERIFY(under && pad.window->editor().isAncestorOf(under));
+        // Text typed later and a dialog opened later (which takes the focus) are see-through alike.
+        pad.type(QStringLiteral("夜来风雨声"));
+        QDialog later(pad.window.get());
+        // Given an alpha channel before it is made, or the compositor may be told it is opaque.
+        QVERIFY(later.testAttribute(Qt::WA_TranslucentBackground) && !later.testAttribute(Qt::WA_WState_Created));
+        later.resize(200, 100);
+        later.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&later));
+        engine.setAero(0);
+        const QImage typedSolid = seenThrough(*pad.window);
+        QVERIFY(unevenPixels(solid, typedSolid, 255) > 0);
+        engine.setAero(1);
+        QCOMPARE(unevenPixels(typedSolid, seenThrough(*pad.window), alpha), 0);
+        QCOMPARE(qAlpha(seenThrough(later).pixel(100, 50)), alpha);
+
+        engine.adjustAero(0, 0, 8, 18, 0, 0, 0, 0, 0);
+        QCOMPARE(unevenPixels(typedSolid, seenThrough(*pad.window), 128), 0);
+        engine.setAero(0); // solid again, as if it had never been otherwise
+        QCOMPARE(unevenPixels(typedSolid, seenThrough(*pad.window), 255), 0);
+        QCOMPARE(qAlpha(seenThrough(later).pixel(100, 50)), 255);
+        QVERIFY(!attached(*pad.window) && !attached(later));
     }
 
     void theShadowFadesOutFromTheWindowsEdgeAndLeavesTheWindowClear() {
