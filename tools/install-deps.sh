@@ -20,7 +20,7 @@ packages=(
   poppler-utils xclip xterm
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
-  qt6-wayland sway grim wtype
+  qt6-wayland sway xwayland grim wtype
   libbenchmark-dev
   libibus-1.0-dev ibus ibus-gtk3 gir1.2-ibus-1.0 python3-gi gir1.2-gtk-3.0 dbus
   clang-format
