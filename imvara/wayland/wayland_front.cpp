@@ -1,0 +1,405 @@
+// The protocol side of the Wayland front end: one connection of our own to the compositor, read on Qt's
+// loop; keys in from the keyboard grab, commits and the composition out through the input method, keys
+// we do not take out through the virtual keyboard, in the order they came.
+#include "imvara/wayland/wayland_front.h"
+
+#include "input-method-unstable-v2-client-protocol.h"
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+
+#include <wayland-client.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace imvara {
+
+namespace {
+
+// The X11 bar sits 30 px above the bottom of the screen; the panel that stands in for the popup too.
+constexpr int kPanelBottomMargin = 30;
+
+template <class T>
+T* bindGlobal(wl_registry* registry, std::uint32_t name, const wl_interface* interface, std::uint32_t offered,
+              std::uint32_t wanted) {
+    return static_cast<T*>(wl_registry_bind(registry, name, interface, std::min(offered, wanted)));
+}
+
+} // namespace
+
+// A picture in shared memory, freed when the compositor lets go of it.
+struct WaylandFront::Buffer {
+    wl_buffer* buffer = nullptr;
+    void* data = nullptr;
+    std::size_t size = 0;
+};
+
+const wl_registry_listener WaylandFront::kRegistryListener = {&WaylandFront::global, &WaylandFront::globalRemove};
+
+const zwp_input_method_v2_listener WaylandFront::kInputMethodListener = {
+    // activate, deactivate: applied on done
+    [](void* data, zwp_input_method_v2*) { static_cast<WaylandFront*>(data)->m_pendingActive = true; },
+    [](void* data, zwp_input_method_v2*) { static_cast<WaylandFront*>(data)->m_pendingActive = false; },
+    [](void*, zwp_input_method_v2*, const char*, std::uint32_t, std::uint32_t) {}, // surrounding text
+    [](void*, zwp_input_method_v2*, std::uint32_t) {},                             // text change cause
+    [](void*, zwp_input_method_v2*, std::uint32_t, std::uint32_t) {},              // content type
+    [](void* data, zwp_input_method_v2*) {
+        auto* self = static_cast<WaylandFront*>(data);
+        ++self->m_doneCount;
+        self->applyActivation(self->m_pendingActive);
+    },
+    [](void* data, zwp_input_method_v2*) {
+        auto* self = static_cast<WaylandFront*>(data);
+        self->m_unavailable = true;
+        self->applyActivation(false);
+    },
+};
+
+const zwp_input_method_keyboard_grab_v2_listener WaylandFront::kGrabListener = {
+    [](void* data, zwp_input_method_keyboard_grab_v2*, std::uint32_t format, int fd, std::uint32_t size) {
+        static_cast<WaylandFront*>(data)->onKeymap(format, fd, size);
+    },
+    [](void* data, zwp_input_method_keyboard_grab_v2*, std::uint32_t, std::uint32_t time, std::uint32_t key,
+       std::uint32_t state) { static_cast<WaylandFront*>(data)->onKey(time, key, state); },
+    [](void* data, zwp_input_method_keyboard_grab_v2*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
+       std::uint32_t locked,
+       std::uint32_t group) { static_cast<WaylandFront*>(data)->onModifiers(depressed, latched, locked, group); },
+    [](void* data, zwp_input_method_keyboard_grab_v2*, std::int32_t rate, std::int32_t delay) {
+        auto* self = static_cast<WaylandFront*>(data);
+        self->m_repeatRate = std::max(rate, 0);
+        self->m_repeatDelay = std::max(delay, 0);
+    },
+};
+
+const zwp_input_popup_surface_v2_listener WaylandFront::kPopupListener = {
+    // A compositor that tells where the text is places the popup there; the panel is not needed.
+    [](void* data, zwp_input_popup_surface_v2*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
+        auto* self = static_cast<WaylandFront*>(data);
+        if (!self->m_popupPlaced) {
+            self->m_popupPlaced = true;
+            self->hidePanel();
+        }
+    },
+};
+
+const zwlr_layer_surface_v1_listener WaylandFront::kLayerListener = {
+    [](void* data, zwlr_layer_surface_v1* surface, std::uint32_t serial, std::uint32_t, std::uint32_t) {
+        auto* self = static_cast<WaylandFront*>(data);
+        zwlr_layer_surface_v1_ack_configure(surface, serial);
+        self->m_panelConfigured = true;
+        if (!self->m_panelImage.isNull())
+            self->showPanel(self->m_panelImage);
+    },
+    [](void* data, zwlr_layer_surface_v1*) { static_cast<WaylandFront*>(data)->hidePanel(); },
+};
+
+const wl_buffer_listener WaylandFront::kBufferListener = {
+    [](void* data, wl_buffer*) {
+        auto* buffer = static_cast<Buffer*>(data);
+        wl_buffer_destroy(buffer->buffer);
+        munmap(buffer->data, buffer->size);
+        delete buffer;
+    },
+};
+
+void WaylandFront::global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                          std::uint32_t version) {
+    auto* self = static_cast<WaylandFront*>(data);
+    const std::string_view which(interface);
+    if (which == wl_compositor_interface.name && !self->m_compositor)
+        self->m_compositor = bindGlobal<wl_compositor>(registry, name, &wl_compositor_interface, version, 4);
+    else if (which == wl_shm_interface.name && !self->m_shm)
+        self->m_shm = bindGlobal<wl_shm>(registry, name, &wl_shm_interface, version, 1);
+    else if (which == wl_seat_interface.name && !self->m_seat)
+        self->m_seat = bindGlobal<wl_seat>(registry, name, &wl_seat_interface, version, 1);
+    else if (which == zwp_input_method_manager_v2_interface.name)
+        self->m_inputMethodManager =
+            bindGlobal<zwp_input_method_manager_v2>(registry, name, &zwp_input_method_manager_v2_interface, version, 1);
+    else if (which == zwp_virtual_keyboard_manager_v1_interface.name)
+        self->m_keyboardManager = bindGlobal<zwp_virtual_keyboard_manager_v1>(
+            registry, name, &zwp_virtual_keyboard_manager_v1_interface, version, 1);
+    else if (which == zwlr_layer_shell_v1_interface.name)
+        self->m_layerShell =
+            bindGlobal<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 1);
+}
+
+WaylandFront::Opening WaylandFront::open(const TextMeasure& measure, LookupText& lookup) {
+    Opening opening{aquine::fail("")};
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) {
+        opening.front = aquine::fail("连接不上 Wayland 合成器（WAYLAND_DISPLAY 所指的显示不存在）");
+        return opening;
+    }
+    std::unique_ptr<WaylandFront> front(new WaylandFront(display, measure, lookup));
+    front->m_registry = wl_display_get_registry(display);
+    wl_registry_add_listener(front->m_registry, &kRegistryListener, front.get());
+    wl_display_roundtrip(display);
+    if (!front->m_inputMethodManager || !front->m_keyboardManager) {
+        opening.noInputMethod = true;
+        opening.front = aquine::fail("此 Wayland 合成器不提供输入法接口 input-method-v2 与虚拟键盘接口");
+        return opening;
+    }
+    if (!front->m_seat || !front->m_compositor || !front->m_shm) {
+        opening.front = aquine::fail("Wayland 合成器没有键盘座席或绘图接口，输入法无法工作");
+        return opening;
+    }
+    front->m_inputMethod = zwp_input_method_manager_v2_get_input_method(front->m_inputMethodManager, front->m_seat);
+    zwp_input_method_v2_add_listener(front->m_inputMethod, &kInputMethodListener, front.get());
+    front->m_virtualKeyboard =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(front->m_keyboardManager, front->m_seat);
+    front->m_popupSurface = wl_compositor_create_surface(front->m_compositor);
+    front->m_popup = zwp_input_method_v2_get_input_popup_surface(front->m_inputMethod, front->m_popupSurface);
+    zwp_input_popup_surface_v2_add_listener(front->m_popup, &kPopupListener, front.get());
+    if (wl_display_roundtrip(display) < 0) {
+        opening.front = aquine::fail("Wayland 合成器拒绝了输入法（虚拟键盘未获准许）");
+        return opening;
+    }
+    if (front->m_unavailable) {
+        opening.alreadyRunning = true;
+        opening.front = aquine::fail("已有输入法在此座席上运行");
+        return opening;
+    }
+    front->m_notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
+    QObject::connect(front->m_notifier.get(), &QSocketNotifier::activated, front.get(),
+                     [self = front.get()] { self->readEvents(); });
+    opening.front = std::move(front);
+    return opening;
+}
+
+WaylandFront::WaylandFront(wl_display* display, const TextMeasure& measure, LookupText& lookup)
+    : m_display(display), m_front(measure, lookup, *this) {
+    m_repeat.setSingleShot(false);
+    connect(&m_repeat, &QTimer::timeout, this, &WaylandFront::repeatKey);
+}
+
+WaylandFront::~WaylandFront() {
+    m_notifier.reset();
+    hidePanel();
+    if (m_grab)
+        zwp_input_method_keyboard_grab_v2_release(m_grab);
+    if (m_popup)
+        zwp_input_popup_surface_v2_destroy(m_popup);
+    if (m_popupSurface)
+        wl_surface_destroy(m_popupSurface);
+    if (m_inputMethod)
+        zwp_input_method_v2_destroy(m_inputMethod);
+    if (m_virtualKeyboard)
+        zwp_virtual_keyboard_v1_destroy(m_virtualKeyboard);
+    wl_display_flush(m_display);
+    wl_display_disconnect(m_display);
+}
+
+void WaylandFront::readEvents() {
+    if (wl_display_dispatch(m_display) < 0 || m_unavailable) {
+        std::fprintf(stderr, "imvara: %s\n", m_unavailable ? "输入法已被合成器停用" : "与 Wayland 合成器的连接已断开");
+        QCoreApplication::exit(m_unavailable ? 0 : 1);
+        m_notifier->setEnabled(false);
+        return;
+    }
+    wl_display_flush(m_display);
+}
+
+void WaylandFront::applyActivation(bool active) {
+    if (active == m_active)
+        return;
+    m_active = active;
+    m_repeat.stop();
+    m_front.reset();
+    m_pendingCommit.clear();
+    m_shownPreedit.clear();
+    if (active && !m_grab) {
+        // The keyboard is ours while a text field wants the input method: Shift alone must reach us
+        // in English input too, to switch back.
+        m_grab = zwp_input_method_v2_grab_keyboard(m_inputMethod);
+        zwp_input_method_keyboard_grab_v2_add_listener(m_grab, &kGrabListener, this);
+    } else if (!active && m_grab) {
+        zwp_input_method_keyboard_grab_v2_release(m_grab);
+        m_grab = nullptr;
+    }
+    showCandidates(false);
+}
+
+void WaylandFront::onKeymap(std::uint32_t format, int fd, std::uint32_t size) {
+    if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 || size == 0) {
+        close(fd);
+        return;
+    }
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED) {
+        close(fd);
+        return;
+    }
+    // The text ends with a NUL within size.
+    const std::string text(static_cast<const char*>(mapped), strnlen(static_cast<const char*>(mapped), size));
+    munmap(mapped, size);
+    if (text != m_keys.keymapText()) {
+        if (const aquine::Result<> set = m_keys.setKeymap(text); !set) {
+            std::fprintf(stderr, "imvara: %s\n", set.reason().c_str());
+            close(fd);
+            return;
+        }
+        // Keys passed on must mean to the application what they meant to us.
+        zwp_virtual_keyboard_v1_keymap(m_virtualKeyboard, format, fd, size);
+        m_virtualKeymapSet = true;
+    }
+    close(fd);
+}
+
+void WaylandFront::onModifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
+                               std::uint32_t group) {
+    m_keys.setModifiers(depressed, latched, locked, group);
+    if (m_virtualKeymapSet)
+        zwp_virtual_keyboard_v1_modifiers(m_virtualKeyboard, depressed, latched, locked, group);
+}
+
+void WaylandFront::onKey(std::uint32_t time, std::uint32_t key, std::uint32_t state) {
+    const bool pressed = state == WL_KEYBOARD_KEY_STATE_PRESSED;
+    if (pressed || key == m_repeatKeyCode) {
+        m_repeat.stop();
+        m_repeatKeyCode = 0;
+    }
+    handleKey(time, key, pressed, false);
+}
+
+void WaylandFront::repeatKey() {
+    m_repeat.setInterval(1000 / std::max(m_repeatRate, 1));
+    m_repeatTime += static_cast<std::uint32_t>(m_repeat.interval());
+    handleKey(m_repeatTime, m_repeatKeyCode, true, true);
+    wl_display_flush(m_display);
+}
+
+void WaylandFront::handleKey(std::uint32_t time, std::uint32_t key, bool pressed, bool repeated) {
+    if (!m_keys.hasKeymap() || !m_virtualKeymapSet)
+        return; // no key arrives before its keymap
+    const TranslatedKey translated = m_keys.translate(key, pressed);
+    const bool ours = m_front.processKey(translated.keysym, translated.keycode, translated.state);
+    // What the key committed goes out before the key itself, if it is passed on.
+    showState();
+    if (!ours && !repeated) {
+        zwp_virtual_keyboard_v1_key(m_virtualKeyboard, time, key,
+                                    pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    } else if (ours && pressed && !repeated && m_repeatRate > 0 && m_keys.repeats(key)) {
+        // The application repeats the keys it sees; those we take we repeat ourselves.
+        m_repeatKeyCode = key;
+        m_repeatTime = time;
+        m_repeat.start(m_repeatDelay);
+    }
+}
+
+void WaylandFront::showState() {
+    const std::string& preedit = m_front.preedit();
+    if (m_active && (!m_pendingCommit.empty() || preedit != m_shownPreedit)) {
+        if (!m_pendingCommit.empty())
+            zwp_input_method_v2_commit_string(m_inputMethod, m_pendingCommit.c_str());
+        const auto end = static_cast<std::int32_t>(preedit.size());
+        zwp_input_method_v2_set_preedit_string(m_inputMethod, preedit.c_str(), end, end);
+        zwp_input_method_v2_commit(m_inputMethod, m_doneCount);
+        m_shownPreedit = preedit;
+    }
+    m_pendingCommit.clear();
+    showCandidates(m_active && !preedit.empty());
+}
+
+void WaylandFront::showCandidates(bool visible) {
+    const std::string line = m_front.preedit() + '\n' + m_front.session().CandidateLine();
+    if (visible == m_candidatesShown && (!visible || line == m_shownLine))
+        return;
+    m_candidatesShown = visible;
+    m_shownLine = visible ? line : std::string();
+    if (!visible || !m_paint) {
+        wl_surface_attach(m_popupSurface, nullptr, 0, 0);
+        wl_surface_commit(m_popupSurface);
+        hidePanel();
+        return;
+    }
+    const QImage image = m_paint();
+    if (wl_buffer* buffer = makeBuffer(image)) {
+        wl_surface_attach(m_popupSurface, buffer, 0, 0);
+        wl_surface_damage_buffer(m_popupSurface, 0, 0, image.width(), image.height());
+        wl_surface_commit(m_popupSurface);
+    }
+    // Until the compositor says where the text is, it may not show input popups at all (sway 1.7
+    // keeps them hidden): the candidates then stand where the X11 bar stands, in a layer surface that
+    // takes no keyboard focus.
+    if (!m_popupPlaced && m_layerShell)
+        showPanel(image);
+}
+
+void WaylandFront::showPanel(const QImage& image) {
+    m_panelImage = image;
+    if (!m_panel) {
+        m_panelSurface = wl_compositor_create_surface(m_compositor);
+        m_panel = zwlr_layer_shell_v1_get_layer_surface(m_layerShell, m_panelSurface, nullptr,
+                                                        ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "imvara");
+        zwlr_layer_surface_v1_add_listener(m_panel, &kLayerListener, this);
+        zwlr_layer_surface_v1_set_anchor(m_panel, ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM);
+        zwlr_layer_surface_v1_set_margin(m_panel, 0, 0, kPanelBottomMargin, 0);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(m_panel, 0);
+        zwlr_layer_surface_v1_set_size(m_panel, static_cast<std::uint32_t>(image.width()),
+                                       static_cast<std::uint32_t>(image.height()));
+        m_panelConfigured = false;
+        wl_surface_commit(m_panelSurface); // the first commit asks for a configure, without a picture
+        return;
+    }
+    if (!m_panelConfigured)
+        return;
+    if (wl_buffer* buffer = makeBuffer(image)) {
+        zwlr_layer_surface_v1_set_size(m_panel, static_cast<std::uint32_t>(image.width()),
+                                       static_cast<std::uint32_t>(image.height()));
+        wl_surface_attach(m_panelSurface, buffer, 0, 0);
+        wl_surface_damage_buffer(m_panelSurface, 0, 0, image.width(), image.height());
+        wl_surface_commit(m_panelSurface);
+    }
+}
+
+void WaylandFront::hidePanel() {
+    // A layer surface once unmapped must be made anew, so hiding destroys it.
+    m_panelImage = QImage();
+    m_panelConfigured = false;
+    if (m_panel) {
+        zwlr_layer_surface_v1_destroy(m_panel);
+        m_panel = nullptr;
+    }
+    if (m_panelSurface) {
+        wl_surface_destroy(m_panelSurface);
+        m_panelSurface = nullptr;
+    }
+}
+
+wl_buffer* WaylandFront::makeBuffer(const QImage& picture) {
+    if (picture.isNull())
+        return nullptr;
+    // Premultiplied ARGB32 in memory is the compositor's ARGB8888 on a little-endian machine.
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int stride = static_cast<int>(image.bytesPerLine());
+    auto* buffer = new Buffer;
+    buffer->size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(image.height());
+    const int fd = memfd_create("imvara-candidates", MFD_CLOEXEC);
+    if (fd < 0 || ftruncate(fd, static_cast<off_t>(buffer->size)) < 0) {
+        if (fd >= 0)
+            close(fd);
+        delete buffer;
+        return nullptr;
+    }
+    buffer->data = mmap(nullptr, buffer->size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (buffer->data == MAP_FAILED) {
+        close(fd);
+        delete buffer;
+        return nullptr;
+    }
+    std::memcpy(buffer->data, image.constBits(), buffer->size);
+    wl_shm_pool* pool = wl_shm_create_pool(m_shm, fd, static_cast<std::int32_t>(buffer->size));
+    buffer->buffer = wl_shm_pool_create_buffer(pool, 0, image.width(), image.height(), stride, WL_SHM_FORMAT_ARGB8888);
+    wl_shm_pool_destroy(pool);
+    close(fd);
+    wl_buffer_add_listener(buffer->buffer, &kBufferListener, buffer);
+    return buffer->buffer;
+}
+
+} // namespace imvara
