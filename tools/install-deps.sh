@@ -22,6 +22,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
   libbenchmark-dev
   clang-format
+  libwayland-dev wayland-protocols libxkbcommon-dev xkb-data sway foot grim
 )
 
 missing=()

@@ -2,7 +2,8 @@
 // every key to the input method's grab as a real keyboard's.
 //   wl_keys [--delay MS] ARG...   ARG: a keysym name pressed and let go (a, space, BackSpace, Shift_L,
 //                                  Page_Down ...), type:TEXT for each ASCII character of TEXT (with
-//                                  Shift where the layout needs it), down:NAME / up:NAME to hold a key.
+//                                  Shift where the layout needs it), down:NAME / up:NAME to hold a key,
+//                                  sleep:MS to wait with the keys held.
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -162,6 +163,9 @@ int main(int argc, char** argv) {
                 typist.tap(typist.place(static_cast<unsigned char>(c)));
         } else if (arg.substr(0, 5) == "down:") {
             typist.key(typist.place(named(arg.substr(5))).keycode, true);
+        } else if (arg.substr(0, 6) == "sleep:") {
+            wl_display_flush(display);
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[i] + 6)));
         } else if (arg.substr(0, 3) == "up:") {
             typist.key(typist.place(named(arg.substr(3))).keycode, false);
         } else {

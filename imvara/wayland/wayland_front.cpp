@@ -24,6 +24,8 @@ namespace {
 
 // The X11 bar sits 30 px above the bottom of the screen; the panel that stands in for the popup too.
 constexpr int kPanelBottomMargin = 30;
+// An application that does not answer a new composition within this is taken not to answer it.
+constexpr int kAnswerWaitMs = 200;
 
 template <class T>
 T* bindGlobal(wl_registry* registry, std::uint32_t name, const wl_interface* interface, std::uint32_t offered,
@@ -52,7 +54,9 @@ const zwp_input_method_v2_listener WaylandFront::kInputMethodListener = {
     [](void* data, zwp_input_method_v2*) {
         auto* self = static_cast<WaylandFront*>(data);
         ++self->m_doneCount;
+        self->m_answerPending = false;
         self->applyActivation(self->m_pendingActive);
+        self->releaseHeldCommit();
     },
     [](void* data, zwp_input_method_v2*) {
         auto* self = static_cast<WaylandFront*>(data);
@@ -68,8 +72,12 @@ const zwp_input_method_keyboard_grab_v2_listener WaylandFront::kGrabListener = {
     [](void* data, zwp_input_method_keyboard_grab_v2*, std::uint32_t, std::uint32_t time, std::uint32_t key,
        std::uint32_t state) { static_cast<WaylandFront*>(data)->onKey(time, key, state); },
     [](void* data, zwp_input_method_keyboard_grab_v2*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
-       std::uint32_t locked,
-       std::uint32_t group) { static_cast<WaylandFront*>(data)->onModifiers(depressed, latched, locked, group); },
+       std::uint32_t locked, std::uint32_t group) {
+        auto* self = static_cast<WaylandFront*>(data);
+        RawKey change{0, 0, false, true, {depressed, latched, locked, group}};
+        self->m_keyQueue.push_back(change);
+        self->drainKeys();
+    },
     [](void* data, zwp_input_method_keyboard_grab_v2*, std::int32_t rate, std::int32_t delay) {
         auto* self = static_cast<WaylandFront*>(data);
         self->m_repeatRate = std::max(rate, 0);
@@ -176,6 +184,13 @@ WaylandFront::WaylandFront(wl_display* display, const TextMeasure& measure, Look
     : m_display(display), m_front(measure, lookup, *this) {
     m_repeat.setSingleShot(false);
     connect(&m_repeat, &QTimer::timeout, this, &WaylandFront::repeatKey);
+    m_answerWait.setSingleShot(true);
+    m_answerWait.setInterval(kAnswerWaitMs);
+    connect(&m_answerWait, &QTimer::timeout, this, [this] {
+        m_answerPending = false;
+        releaseHeldCommit();
+        wl_display_flush(m_display);
+    });
 }
 
 WaylandFront::~WaylandFront() {
@@ -213,6 +228,10 @@ void WaylandFront::applyActivation(bool active) {
     m_front.reset();
     m_pendingCommit.clear();
     m_shownPreedit.clear();
+    m_keyQueue.clear();
+    m_commitHeld = false;
+    m_answerPending = false;
+    m_answerWait.stop();
     if (active && !m_grab) {
         // The keyboard is ours while a text field wants the input method: Shift alone must reach us
         // in English input too, to switch back.
@@ -251,23 +270,47 @@ void WaylandFront::onKeymap(std::uint32_t format, int fd, std::uint32_t size) {
     close(fd);
 }
 
-void WaylandFront::onModifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
-                               std::uint32_t group) {
-    m_keys.setModifiers(depressed, latched, locked, group);
+void WaylandFront::onModifiers(const std::uint32_t (&mods)[4]) {
+    m_keys.setModifiers(mods[0], mods[1], mods[2], mods[3]);
     if (m_virtualKeymapSet)
-        zwp_virtual_keyboard_v1_modifiers(m_virtualKeyboard, depressed, latched, locked, group);
+        zwp_virtual_keyboard_v1_modifiers(m_virtualKeyboard, mods[0], mods[1], mods[2], mods[3]);
 }
 
 void WaylandFront::onKey(std::uint32_t time, std::uint32_t key, std::uint32_t state) {
-    const bool pressed = state == WL_KEYBOARD_KEY_STATE_PRESSED;
-    if (pressed || key == m_repeatKeyCode) {
-        m_repeat.stop();
-        m_repeatKeyCode = 0;
+    m_keyQueue.push_back({time, key, state == WL_KEYBOARD_KEY_STATE_PRESSED});
+    drainKeys();
+}
+
+void WaylandFront::drainKeys() {
+    while (!m_commitHeld && !m_keyQueue.empty()) {
+        const RawKey next = m_keyQueue.front();
+        m_keyQueue.pop_front();
+        if (next.modifiers)
+            onModifiers(next.mods);
+        else
+            handleKey(next.time, next.key, next.pressed, false);
     }
-    handleKey(time, key, pressed, false);
+}
+
+void WaylandFront::releaseHeldCommit() {
+    if (!m_commitHeld)
+        return;
+    m_commitHeld = false;
+    m_answerWait.stop();
+    showState();
+    if (m_heldPassOn)
+        passOn(m_heldKey.time, m_heldKey.key, m_heldKey.pressed);
+    drainKeys();
+}
+
+void WaylandFront::passOn(std::uint32_t time, std::uint32_t key, bool pressed) {
+    zwp_virtual_keyboard_v1_key(m_virtualKeyboard, time, key,
+                                pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
 }
 
 void WaylandFront::repeatKey() {
+    if (m_commitHeld || !m_keyQueue.empty())
+        return; // behind keys still waiting, a repeat would overtake them
     m_repeat.setInterval(1000 / std::max(m_repeatRate, 1));
     m_repeatTime += static_cast<std::uint32_t>(m_repeat.interval());
     handleKey(m_repeatTime, m_repeatKeyCode, true, true);
@@ -277,14 +320,27 @@ void WaylandFront::repeatKey() {
 void WaylandFront::handleKey(std::uint32_t time, std::uint32_t key, bool pressed, bool repeated) {
     if (!m_keys.hasKeymap() || !m_virtualKeymapSet)
         return; // no key arrives before its keymap
+    if (!repeated && (pressed || key == m_repeatKeyCode)) {
+        // A key held repeats until it is let go or another key is pressed.
+        m_repeat.stop();
+        m_repeatKeyCode = 0;
+    }
     const TranslatedKey translated = m_keys.translate(key, pressed);
     const bool ours = m_front.processKey(translated.keysym, translated.keycode, translated.state);
+    if (!m_pendingCommit.empty() && m_answerPending && m_active && !repeated) {
+        m_commitHeld = true;
+        m_heldPassOn = !ours;
+        m_heldKey = {time, key, pressed};
+        m_answerWait.start();
+        return;
+    }
     // What the key committed goes out before the key itself, if it is passed on.
     showState();
-    if (!ours && !repeated) {
-        zwp_virtual_keyboard_v1_key(m_virtualKeyboard, time, key,
-                                    pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
-    } else if (ours && pressed && !repeated && m_repeatRate > 0 && m_keys.repeats(key)) {
+    if (!ours && repeated) {
+        m_repeat.stop(); // held past what it was ours for (Backspace on an empty composition)
+    } else if (!ours) {
+        passOn(time, key, pressed);
+    } else if (pressed && !repeated && m_repeatRate > 0 && m_keys.repeats(key)) {
         // The application repeats the keys it sees; those we take we repeat ourselves.
         m_repeatKeyCode = key;
         m_repeatTime = time;
@@ -300,6 +356,8 @@ void WaylandFront::showState() {
         const auto end = static_cast<std::int32_t>(preedit.size());
         zwp_input_method_v2_set_preedit_string(m_inputMethod, preedit.c_str(), end, end);
         zwp_input_method_v2_commit(m_inputMethod, m_doneCount);
+        if (preedit != m_shownPreedit)
+            m_answerPending = true;
         m_shownPreedit = preedit;
     }
     m_pendingCommit.clear();

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -72,9 +73,13 @@ private:
     void applyActivation(bool active);
     void onKeymap(std::uint32_t format, int fd, std::uint32_t size);
     void onKey(std::uint32_t time, std::uint32_t key, std::uint32_t state);
-    void onModifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
+    void onModifiers(const std::uint32_t (&mods)[4]);
     void repeatKey();
     void handleKey(std::uint32_t time, std::uint32_t key, bool pressed, bool repeated);
+    // Handles the keys that came in while a commit was held back, until the next one is held.
+    void drainKeys();
+    void releaseHeldCommit();
+    void passOn(std::uint32_t time, std::uint32_t key, bool pressed);
     // Sends what was committed and the composition, then brings the candidates up to date.
     void showState();
     void showCandidates(bool visible);
@@ -127,6 +132,23 @@ private:
     std::string m_pendingCommit; // committed since the last commit request
     std::string m_shownPreedit;  // the composition as the application last heard of it
     std::string m_shownLine;     // the candidate line the popup shows
+
+    // Commits wait for the application's answer to the composition it was last shown: some applications
+    // (foot) drop a commit whose serial lags their own latest state, and showing a new composition
+    // makes them send new state. Keys that come in meanwhile wait behind the commit, in order.
+    struct RawKey {
+        std::uint32_t time;
+        std::uint32_t key;
+        bool pressed;
+        bool modifiers = false; // a change of modifiers instead, in mods
+        std::uint32_t mods[4] = {};
+    };
+    std::deque<RawKey> m_keyQueue;
+    bool m_answerPending = false; // a new composition shown, the application's state not yet back
+    bool m_commitHeld = false;    // the latest key's commit waits for that answer
+    bool m_heldPassOn = false;    // and the key goes on to the application after it
+    RawKey m_heldKey{};
+    QTimer m_answerWait; // how long an answer is waited for
 
     QTimer m_repeat;
     std::uint32_t m_repeatKeyCode = 0; // the evdev key held and repeated, when m_repeat runs
