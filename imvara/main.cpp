@@ -22,18 +22,24 @@ namespace {
 
 enum class FrontEnd { X11Bar, WaylandInputMethod };
 
-// A Wayland session is served through the compositor; the bar needs X11 keyboard control, which no
-// Wayland compositor grants for its own windows.
-FrontEnd pickFrontEnd() {
-    return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? FrontEnd::X11Bar : FrontEnd::WaylandInputMethod;
-}
-
-// GNOME, KDE and other compositors without input-method-v2 take input methods through IBus only.
+// GNOME, KDE and other compositors without input-method-v2 take input methods through IBus only; the
+// bar still serves their X11 (XWayland) programs.
 void adviseIbus() {
     std::fputs(
-        "imvara：此 Wayland 桌面不提供 input-method-v2 输入法接口（GNOME、KDE 等），全拼输入法无法直接接管键盘。\n"
+        "imvara：此 Wayland 桌面不提供 input-method-v2 输入法接口（GNOME、KDE 等），输入条只能为 X11 程序输入。\n"
         "请改用 IBus：在系统的“键盘/输入法”设置中添加“全拼输入法”（imvara-ibus），即可在所有程序中输入。\n",
         stderr);
+}
+
+// X11 session: the bar. Wayland: the compositor's input-method-v2 where it offers it, else the bar for
+// the X11 programs, with the advice to use IBus.
+FrontEnd pickFrontEnd() {
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return FrontEnd::X11Bar;
+    if (imvara::WaylandFront::compositorOffersInputMethod())
+        return FrontEnd::WaylandInputMethod;
+    adviseIbus();
+    return FrontEnd::X11Bar;
 }
 
 int runOnWayland(const std::filesystem::path& wordDir) {
@@ -41,10 +47,7 @@ int runOnWayland(const std::filesystem::path& wordDir) {
     const imvara::QtTextMeasure measure(imvara::barFont());
     imvara::WaylandFront::Opening opening = imvara::WaylandFront::open(measure, lookup);
     if (!opening.front) {
-        if (opening.noInputMethod)
-            adviseIbus();
-        else
-            std::fprintf(stderr, "imvara: %s\n", opening.front.reason().c_str());
+        std::fprintf(stderr, "imvara: %s\n", opening.front.reason().c_str());
         return opening.alreadyRunning ? 0 : 1;
     }
     imvara::WaylandFront& front = **opening.front;
@@ -68,8 +71,8 @@ int runOnWayland(const std::filesystem::path& wordDir) {
 int main(int argc, char** argv) {
     aquine::prepareChineseLocale();
     const FrontEnd frontEnd = pickFrontEnd();
-    if (frontEnd == FrontEnd::WaylandInputMethod && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "wayland"); // no X display is opened on a Wayland session
+    if (frontEnd == FrontEnd::WaylandInputMethod)
+        qputenv("QT_QPA_PLATFORM", "wayland"); // no window of ours, and no X display opened
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -29,6 +29,11 @@ grabbed() {
 }
 poll 10 grabbed || fail "imvara never took the keyboard: foot got '$(cat "$out")'"
 
+# A second start finds the seat taken and leaves quietly; the first one keeps the keyboard.
+second=$(mktemp)
+timeout 20 "$AQUINE_BIN/imvara" 2>"$second" || fail "a second start failed: $(cat "$second")"
+grep -q "已有输入法" "$second" || fail "a second start said '$(cat "$second")'"
+
 mark() { offset=$(stat -c %s "$out"); }
 arrived() { tail -c +$((offset + 1)) "$out"; }
 # expect TEXT: exactly TEXT arrived since the mark.
@@ -46,7 +51,8 @@ bar_shown() {
     ((r > 200 && g > 200 && b > 200))
 }
 mkdir -p "$AQUINE_ARTEFACTS"
-passed=0
+
+passed=1
 
 # nihao and Space: the composition inline in foot, the candidates on screen while composing, 你好 typed.
 mark

@@ -24,8 +24,10 @@ namespace {
 
 // The X11 bar sits 30 px above the bottom of the screen; the panel that stands in for the popup too.
 constexpr int kPanelBottomMargin = 30;
-// An application that does not answer a new composition within this is taken not to answer it.
-constexpr int kAnswerWaitMs = 200;
+// How long a commit waits for the answer. Answers come within milliseconds, or a few tens of them on a
+// loaded machine; the first wait is longer, since giving up on it stops the waiting altogether.
+constexpr int kFirstAnswerWaitMs = 200;
+constexpr int kAnswerWaitMs = 150;
 
 template <class T>
 T* bindGlobal(wl_registry* registry, std::uint32_t name, const wl_interface* interface, std::uint32_t offered,
@@ -54,6 +56,8 @@ const zwp_input_method_v2_listener WaylandFront::kInputMethodListener = {
     [](void* data, zwp_input_method_v2*) {
         auto* self = static_cast<WaylandFront*>(data);
         ++self->m_doneCount;
+        if (self->m_answerPending)
+            self->m_answering = Answering::Answers;
         self->m_answerPending = false;
         self->applyActivation(self->m_pendingActive);
         self->releaseHeldCommit();
@@ -137,6 +141,31 @@ void WaylandFront::global(void* data, wl_registry* registry, std::uint32_t name,
             bindGlobal<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 1);
 }
 
+bool WaylandFront::compositorOffersInputMethod() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display)
+        return false;
+    struct Offers {
+        bool inputMethod = false;
+        bool virtualKeyboard = false;
+    } offers;
+    static const wl_registry_listener listener = {
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            auto* found = static_cast<Offers*>(data);
+            const std::string_view which(interface);
+            found->inputMethod |= which == zwp_input_method_manager_v2_interface.name;
+            found->virtualKeyboard |= which == zwp_virtual_keyboard_manager_v1_interface.name;
+        },
+        [](void*, wl_registry*, std::uint32_t) {},
+    };
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &offers);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offers.inputMethod && offers.virtualKeyboard;
+}
+
 WaylandFront::Opening WaylandFront::open(const TextMeasure& measure, LookupText& lookup) {
     Opening opening{aquine::fail("")};
     wl_display* display = wl_display_connect(nullptr);
@@ -149,7 +178,6 @@ WaylandFront::Opening WaylandFront::open(const TextMeasure& measure, LookupText&
     wl_registry_add_listener(front->m_registry, &kRegistryListener, front.get());
     wl_display_roundtrip(display);
     if (!front->m_inputMethodManager || !front->m_keyboardManager) {
-        opening.noInputMethod = true;
         opening.front = aquine::fail("此 Wayland 合成器不提供输入法接口 input-method-v2 与虚拟键盘接口");
         return opening;
     }
@@ -185,8 +213,9 @@ WaylandFront::WaylandFront(wl_display* display, const TextMeasure& measure, Look
     m_repeat.setSingleShot(false);
     connect(&m_repeat, &QTimer::timeout, this, &WaylandFront::repeatKey);
     m_answerWait.setSingleShot(true);
-    m_answerWait.setInterval(kAnswerWaitMs);
     connect(&m_answerWait, &QTimer::timeout, this, [this] {
+        if (m_answering == Answering::Unknown)
+            m_answering = Answering::Silent;
         m_answerPending = false;
         releaseHeldCommit();
         wl_display_flush(m_display);
@@ -231,6 +260,7 @@ void WaylandFront::applyActivation(bool active) {
     m_keyQueue.clear();
     m_commitHeld = false;
     m_answerPending = false;
+    m_answering = Answering::Unknown;
     m_answerWait.stop();
     if (active && !m_grab) {
         // The keyboard is ours while a text field wants the input method: Shift alone must reach us
@@ -327,11 +357,11 @@ void WaylandFront::handleKey(std::uint32_t time, std::uint32_t key, bool pressed
     }
     const TranslatedKey translated = m_keys.translate(key, pressed);
     const bool ours = m_front.processKey(translated.keysym, translated.keycode, translated.state);
-    if (!m_pendingCommit.empty() && m_answerPending && m_active && !repeated) {
+    if (!m_pendingCommit.empty() && m_answerPending && m_answering != Answering::Silent && m_active && !repeated) {
         m_commitHeld = true;
         m_heldPassOn = !ours;
         m_heldKey = {time, key, pressed};
-        m_answerWait.start();
+        m_answerWait.start(m_answering == Answering::Answers ? kAnswerWaitMs : kFirstAnswerWaitMs);
         return;
     }
     // What the key committed goes out before the key itself, if it is passed on.

@@ -46,15 +46,16 @@ class WaylandFront : public QObject, private CommitSink {
     Q_OBJECT
 
 public:
-    // What open() gives: the front end, or why there is none. noInputMethod tells a compositor without
-    // input-method-v2 (GNOME, KDE) from other failures; alreadyRunning another input method holding the
-    // seat, which is no error to a second start of ours.
+    // What open() gives: the front end, or why there is none. alreadyRunning: another input method
+    // holds the seat, which is no error to a second start of ours.
     struct Opening {
         aquine::Result<std::unique_ptr<WaylandFront>> front;
-        bool noInputMethod = false;
         bool alreadyRunning = false;
     };
 
+    // Whether the compositor named by $WAYLAND_DISPLAY offers input-method-v2 and virtual keyboards;
+    // asked before Qt starts, to choose its platform.
+    static bool compositorOffersInputMethod();
     // Connects to the compositor named by $WAYLAND_DISPLAY and becomes the input method of its seat.
     static Opening open(const TextMeasure& measure, LookupText& lookup);
     ~WaylandFront() override;
@@ -145,8 +146,12 @@ private:
     };
     std::deque<RawKey> m_keyQueue;
     bool m_answerPending = false; // a new composition shown, the application's state not yet back
-    bool m_commitHeld = false;    // the latest key's commit waits for that answer
-    bool m_heldPassOn = false;    // and the key goes on to the application after it
+    // Whether the application answers a new composition at all: one that never does (it keeps no
+    // serial) has its commits sent at once after the first wait, one that has answered is waited for.
+    enum class Answering { Unknown, Answers, Silent };
+    Answering m_answering = Answering::Unknown;
+    bool m_commitHeld = false; // the latest key's commit waits for that answer
+    bool m_heldPassOn = false; // and the key goes on to the application after it
     RawKey m_heldKey{};
     QTimer m_answerWait; // how long an answer is waited for
 
