@@ -59,8 +59,9 @@ const zwp_input_method_v2_listener WaylandFront::kInputMethodListener = {
         if (self->m_answerPending)
             self->m_answering = Answering::Answers;
         self->m_answerPending = false;
-        self->applyActivation(self->m_pendingActive);
+        // A held commit goes out to the text field it was typed into, before any change of field.
         self->releaseHeldCommit();
+        self->applyActivation(self->m_pendingActive);
     },
     [](void* data, zwp_input_method_v2*) {
         auto* self = static_cast<WaylandFront*>(data);
