@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(dirname "$0")
 . "$here/../../tests/system/lib.sh"
 . "$here/burst_lib.sh"
-trap 'stop_busy_loops; kill "${imvara_pid:-}" "${foot_pid:-}" 2>/dev/null; wait 2>/dev/null || true' EXIT
+trap 'stop_busy_loops; kill "${imvara_pid:-}" "${foot_pid:-}" "${other_pid:-}" 2>/dev/null; wait 2>/dev/null || true' EXIT
 
 type_keys() { "$WL_KEYS" --delay "$1" "type:$2"; }
 keys() { "$WL_KEYS" "$@"; }
@@ -107,6 +107,31 @@ done
 stop_busy_loops
 result=$(burst 103 300 0)
 [[ $result == "lost 0 wrong 0 reordered 0" ]] || fail "burst 103 without pauses: $result"
+((++passed))
+
+# Another text field takes the focus: the composition in the first is dropped with its candidates, the
+# keyboard follows the focus, and the first field gets it back.
+other=$(mktemp)
+foot --app-id=imvara-other sh -c 'stty -icanon -echo; exec cat > "$1"' sh "$other" 2>/dev/null &
+other_pid=$!
+mark
+keys type:hao
+other_mapped() { [[ $(swaymsg -t get_tree) == *'"app_id": "imvara-other"'* ]]; }
+poll 10 other_mapped || fail "the second foot did not open"
+typed_there() {
+    keys type:ni1
+    sleep 0.2
+    [[ $(tail -c 3 "$other") == 你 ]]
+}
+poll 10 typed_there || fail "no pinyin in the second field: '$(cat "$other")'"
+[[ -z $(arrived) && $(cat "$other") == 你 ]] || fail "the composition leaked: '$(arrived)' '$(cat "$other")'"
+swaymsg '[app_id="^foot$"] focus' >/dev/null
+sleep 0.3
+bar_shown "$AQUINE_ARTEFACTS/imvara_wayland_refocused.png" && fail "the candidates stayed after the focus moved"
+keys type:hao1
+expect 好
+[[ $(cat "$other") == 你 ]] || fail "the second field got '$(cat "$other")'"
+kill "$other_pid"
 ((++passed))
 
 echo "imvara wayland: $passed passed, 0 failed"

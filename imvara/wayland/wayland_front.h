@@ -87,6 +87,7 @@ private:
     void showPanel(const QImage& image);
     void hidePanel();
     wl_buffer* makeBuffer(const QImage& image);
+    void sendVirtualKeymap(const std::string& text);
 
     // Protocol callbacks.
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -125,7 +126,8 @@ private:
     bool m_pendingActive = false;    // the activation the next done applies
     bool m_active = false;           // a text field has the input method
     bool m_unavailable = false;      // another input method holds the seat
-    bool m_virtualKeymapSet = false; // the virtual keyboard has the grab's keymap
+    bool m_virtualKeymapSet = false; // the virtual keyboard has a keymap
+    std::uint32_t m_mods[4] = {};    // the modifier state last heard from the grab
     bool m_popupPlaced = false;      // the compositor places our popup beside the text
     bool m_panelConfigured = false;  // the panel may take buffers
     bool m_candidatesShown = false;

@@ -7,6 +7,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace imvara {
@@ -28,6 +29,22 @@ constexpr std::array<NamedModifier, 5> kModifiers = {{
 }};
 
 } // namespace
+
+std::string defaultKeymapText() {
+    xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    if (!context)
+        return {};
+    std::string text;
+    if (xkb_keymap* keymap = xkb_keymap_new_from_names(context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS)) {
+        if (char* serialised = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1)) {
+            text = serialised;
+            std::free(serialised);
+        }
+        xkb_keymap_unref(keymap);
+    }
+    xkb_context_unref(context);
+    return text;
+}
 
 XkbKeys::XkbKeys() : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {}
 

@@ -21,6 +21,10 @@ struct TranslatedKey {
     std::uint32_t state = 0;   // KeyState bits, kReleaseMask included for a release
 };
 
+// The keymap xkbcommon makes from the system's defaults (XKB_DEFAULT_LAYOUT and the like, else US), in
+// the text format; empty if even that fails.
+std::string defaultKeymapText();
+
 class XkbKeys {
 public:
     XkbKeys();
