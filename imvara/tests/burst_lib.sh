@@ -26,6 +26,9 @@ stop_busy_loops() {
     busy_pids=()
 }
 
+# type_keys DELAY_MS KEYS: types the keys; a test on another display system defines its own.
+type_keys() { xdotool type --delay "$1" -- "$2"; }
+
 # burst SEED KEYS DELAY_MS: types one burst and prints "lost L wrong W reordered R"; waits for the
 # text to be complete, or for nothing more to arrive within 5 s. What arrived is read from the end of
 # $burst_out (default: the xterm's output).
@@ -35,7 +38,7 @@ burst() {
     want=$(mktemp) got=$(mktemp)
     offset=$(stat -c %s "$xterm_out")
     keys=$("$burst_py" make "$seed" "$count" "$AQUINE_BIN/imvara-lookup" "$want")
-    xdotool type --delay "$delay" -- "$keys"
+    type_keys "$delay" "$keys"
     while :; do
         tail -c +$((offset + 1)) "$xterm_out" >"$got"
         cmp -s "$want" "$got" && break
