@@ -24,7 +24,7 @@ packages=(
   libbenchmark-dev
   libibus-1.0-dev ibus ibus-gtk3 gir1.2-ibus-1.0 python3-gi gir1.2-gtk-3.0 dbus
   clang-format
-  libwayland-dev wayland-protocols libxkbcommon-dev xkb-data sway foot grim
+  libwayland-dev wayland-protocols libxkbcommon-dev xkb-data foot
 )
 
 missing=()
