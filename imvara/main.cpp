@@ -6,6 +6,7 @@
 #include "common/user_files.h"
 #include "imvara/engine/code_table.h"
 #include "imvara/engine/session.h"
+#include "imvara/engine/word_file.h"
 #include "imvara/ui/bar_window.h"
 #include "imvara/x11/x11_keyboard.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path wordDir =
         aquine::userFile(dir, imvara::kWordFileName, aquine::UserFolder::Data).parent_path();
     imvara::LookupText lookup(imvara::CodeTable(), "");
+    // Shared with every other front end on this folder: their saves reach our next lookup.
+    imvara::WordFile wordFile(wordDir);
     const imvara::QtTextMeasure measure(imvara::barFont());
     imvara::Session session(*keyboard, measure, lookup);
     aquine::QtPrompter prompter;
@@ -39,7 +42,8 @@ int main(int argc, char** argv) {
 
     // Start-up order: place the bar, build the lookup text, claim the keys.
     bar.placeOn(QApplication::primaryScreen()->geometry());
-    lookup = imvara::LoadLookupText(imvara::CodeTable(), wordDir);
+    wordFile.reloadIfChanged(lookup); // the first check reads the file, by the rule LoadLookupText follows
+    session.setWordFile(&wordFile);
     session.start();
 
     session.setBarView(&bar);
