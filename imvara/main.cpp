@@ -8,15 +8,42 @@
 #include "imvara/engine/session.h"
 #include "imvara/engine/word_file.h"
 #include "imvara/ui/bar_window.h"
+#include "imvara/ui/wayland_notice.h"
 #include "imvara/x11/x11_keyboard.h"
+#include "imvara/x11/x11_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
+
+namespace {
+
+// The bar's windows never take the focus from the window the user types into.
+void keepFocusAway(QWidget& window) {
+    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>())
+        imvara::refuseInputFocus(x11->display(), window.winId()); // Qt's own connection: after the create
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     aquine::prepareChineseLocale();
+    const bool wayland = imvara::onWaylandSession();
+    // The keys are X11 grabs, so the bar is an X11 window too: under XWayland on a Wayland session,
+    // where it can be placed and kept from the focus. A native Wayland bar would take the focus at once.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform || std::string_view(platform).find("wayland") != std::string_view::npos) {
+        if (wayland && !std::getenv("DISPLAY")) {
+            std::fprintf(stderr, "imvara: 这个 Wayland 会话没有 XWayland（DISPLAY 未设置），输入法条无法工作；"
+                                 "请改用 IBus 输入法引擎。\n");
+            return 1;
+        }
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
     QApplication app(argc, argv);
     aquine::setUpApplication(app);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -64,6 +91,13 @@ int main(int argc, char** argv) {
         Qt::DirectConnection);
     session.capsWatcherTick(); // reads the keyboard's Caps Lock once
     bar.refresh();
+    keepFocusAway(bar);
     bar.show();
+    if (wayland) {
+        // Once per start, and it blocks nothing: the bar serves X11 windows meanwhile.
+        auto* notice = new imvara::WaylandNotice(&bar);
+        keepFocusAway(*notice);
+        notice->show();
+    }
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include "common/qt/scripted_prompter.h"
 #include "imvara/ui/bar_window.h"
 #include "imvara/ui/dialogs.h"
+#include "imvara/ui/wayland_notice.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -236,6 +237,27 @@ private slots:
         QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(),
                  "\r\na " + G("啊") + "\r\nqq " + G("期期"));
         QCOMPARE(window.list()->currentItem()->text(), QStringLiteral("qq 期期"));
+    }
+
+    void waylandSessionAndItsNotice() {
+        QVERIFY(onWaylandSession("wayland-0", nullptr));
+        QVERIFY(onWaylandSession(nullptr, "wayland"));
+        QVERIFY(onWaylandSession("", "wayland"));
+        QVERIFY(!onWaylandSession("", "x11"));
+        QVERIFY(!onWaylandSession(nullptr, nullptr));
+        QVERIFY(!onWaylandSession(nullptr, "tty"));
+
+        WaylandNotice notice;
+        notice.setAttribute(Qt::WA_DeleteOnClose, false); // it lives on this stack
+        QCOMPARE(notice.windowTitle(), QStringLiteral("输入法提示"));
+        QVERIFY(notice.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(!notice.isModal());
+        const QString text = notice.findChild<QLabel*>(QStringLiteral("提示"))->text();
+        for (const char* part : {"X11", "IBus", "输入源", "全拼 (imvara)", "ibus restart", "KDE Plasma", "ibus-setup"})
+            QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+        notice.show();
+        notice.findChild<QPushButton*>(QStringLiteral("关闭"))->click();
+        QVERIFY(notice.isHidden());
     }
 
     void reverseWindowShowsEveryCode() {
