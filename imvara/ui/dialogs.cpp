@@ -113,10 +113,24 @@ std::optional<SeenEntry> WordWindow::selectedEntry() const {
     return seenAt(m_words, static_cast<std::size_t>(row));
 }
 
-void WordWindow::fill(const std::optional<SeenEntry>& select) {
-    m_list->clear();
-    for (const std::string& entry : m_words.entries())
-        m_list->addItem(aquine::qFromGbk(entry));
+void WordWindow::showWords(UserWords words, const std::optional<SeenEntry>& select) {
+    // Only the rows that differ are replaced: an edit touches one row, and a long list is not rebuilt
+    // for it.
+    const auto& was = m_words.entries();
+    const auto& now = words.entries();
+    std::size_t head = 0;
+    while (head < was.size() && head < now.size() && was[head] == now[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < was.size() - head && tail < now.size() - head &&
+           was[was.size() - 1 - tail] == now[now.size() - 1 - tail])
+        ++tail;
+    for (std::size_t row = was.size() - tail; row-- > head;)
+        delete m_list->takeItem(static_cast<int>(row));
+    for (std::size_t row = head; row < now.size() - tail; ++row)
+        m_list->insertItem(static_cast<int>(row), aquine::qFromGbk(now[row]));
+    m_words = std::move(words);
+    m_list->setCurrentRow(-1);
     if (const auto at = select ? findSeen(m_words, *select) : std::nullopt)
         m_list->setCurrentRow(static_cast<int>(*at));
 }
@@ -125,8 +139,7 @@ void WordWindow::refreshFromFile() {
     if (!m_file.changed())
         return;
     const auto selected = selectedEntry();
-    m_words = m_file.reload(m_lookup);
-    fill(selected);
+    showWords(m_file.reload(m_lookup), selected);
 }
 
 void WordWindow::showError(const std::string& reason) {
@@ -135,8 +148,7 @@ void WordWindow::showError(const std::string& reason) {
 }
 
 void WordWindow::finish(WordEdit edit, const std::optional<SeenEntry>& select) {
-    m_words = std::move(edit.words);
-    fill(select);
+    showWords(std::move(edit.words), select);
     // A failed write keeps the change in the list and the lookup, but it would be gone at the next
     // start; a refused edit changed nothing. Either way the user is told.
     if (!edit.saved)

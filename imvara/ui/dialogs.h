@@ -44,7 +44,8 @@ protected:
 
 private:
     std::optional<SeenEntry> selectedEntry() const;
-    void fill(const std::optional<SeenEntry>& select);
+    // Shows words in the list, the entry select (if any) selected.
+    void showWords(UserWords words, const std::optional<SeenEntry>& select);
     void finish(WordEdit edit, const std::optional<SeenEntry>& select);
     void showError(const std::string& reason);
 

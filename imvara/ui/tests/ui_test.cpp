@@ -237,6 +237,15 @@ private slots:
         QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(),
                  "\r\na " + G("啊") + "\r\nqq " + G("期期"));
         QCOMPARE(window.list()->currentItem()->text(), QStringLiteral("qq 期期"));
+        const auto rows = [](const QListWidget* list) {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i)
+                out << list->item(i)->text();
+            return out;
+        };
+        QCOMPARE(rows(window.list()), (QStringList{"a 啊", "qq 期期"}));
+        other.refreshFromFile();
+        QCOMPARE(rows(other.list()), rows(window.list()));
     }
 
     void waylandSessionAndItsNotice() {
