@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     bar.placeOn(QApplication::primaryScreen()->geometry());
     wordFile.reloadIfChanged(lookup); // the first check reads the file, by the rule LoadLookupText follows
     session.setWordFile(&wordFile);
+    bar.setWordFile(&wordFile);
     session.start();
 
     session.setBarView(&bar);

@@ -215,10 +215,18 @@ ReverseWindow::ReverseWindow(QWidget* owner, const LookupText& lookup)
     auto* close = makeButton(this, QStringLiteral("关闭"), QRect(83, 96, 80, 24));
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_input, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_wordFile && m_reloadable)
+            m_wordFile->reloadIfChanged(*m_reloadable);
         const std::string codes = ReverseLookup(m_lookup.text(), aquine::gbkFromQ(text));
         m_output->setPlainText(aquine::qFromGbk(codes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
     fitToButtons(this, 253, close);
+}
+
+ReverseWindow::ReverseWindow(QWidget* owner, LookupText& lookup, WordFile* wordFile)
+    : ReverseWindow(owner, static_cast<const LookupText&>(lookup)) {
+    m_reloadable = &lookup;
+    m_wordFile = wordFile;
 }
 
 VersionWindow::VersionWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {

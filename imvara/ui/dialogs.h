@@ -61,11 +61,15 @@ class ReverseWindow : public QDialog {
 
 public:
     ReverseWindow(QWidget* owner, const LookupText& lookup);
+    // The same, bringing words another program saved into the lookup text before each lookup.
+    ReverseWindow(QWidget* owner, LookupText& lookup, WordFile* wordFile);
     QLineEdit* input() const { return m_input; }
     QPlainTextEdit* output() const { return m_output; }
 
 private:
     const LookupText& m_lookup;
+    LookupText* m_reloadable = nullptr;
+    WordFile* m_wordFile = nullptr;
     QLineEdit* m_input;       // 编辑框
     QPlainTextEdit* m_output; // 显示框
 };

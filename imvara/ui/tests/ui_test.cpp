@@ -277,6 +277,13 @@ private slots:
         QCOMPARE(window.output()->toPlainText(), QStringLiteral("hang\nxing"));
         window.input()->clear();
         QCOMPARE(window.output()->toPlainText(), QString());
+
+        // With the word file, a word another program saved is found by the next lookup.
+        WordFile words(m_dir->path().toStdString());
+        ReverseWindow checking(nullptr, *m_lookup, &words);
+        QVERIFY(aquine::writeFileAtomically(words.path(), "\r\nhangye " + G("行")));
+        checking.input()->setText(QStringLiteral("行"));
+        QCOMPARE(checking.output()->toPlainText(), QStringLiteral("hang\nxing\nhangye"));
     }
 
     void versionWindow() {
