@@ -4,7 +4,9 @@
 #include "common/file_io.h"
 #include "common/program_dir.h"
 
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace imvara {
 
@@ -33,8 +35,16 @@ void LookupText::setUserText(std::string_view userText) {
     m_text.append(userText).append("\r\n");
 }
 
+aquine::Result<std::string> ReadUserWordFile(const std::filesystem::path& dir) {
+    const std::filesystem::path file = aquine::systemFile(dir, kWordFileName);
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+        return std::string(); // nothing there: no user words yet
+    return aquine::readFileBytes(file, aquine::kSettingsFileLimit);
+}
+
 LookupText LoadLookupText(std::string_view codeTable, const std::filesystem::path& dir) {
-    const auto bytes = aquine::readFileBytes(aquine::systemFile(dir, kWordFileName), aquine::kSettingsFileLimit);
+    const auto bytes = ReadUserWordFile(dir);
     return LookupText(codeTable, bytes ? std::string_view(*bytes) : std::string_view());
 }
 

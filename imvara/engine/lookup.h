@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/gbk_text.h"
+#include "common/result.h"
 
 #include <filesystem>
 #include <optional>
@@ -35,6 +36,11 @@ private:
     std::string m_text;
     std::size_t m_codeTableSize;
 };
+
+// "\word.bin" in dir as every reader takes it: its bytes unchanged (bytes that are not GBK stay as
+// they are; a line over 200 bytes is kept and simply never matches), an absent file as no bytes, and a
+// file over kSettingsFileLimit, or one that cannot be read, as the reason why.
+aquine::Result<std::string> ReadUserWordFile(const std::filesystem::path& dir);
 
 // The built-in table joined with "\word.bin" from dir (an absent or unreadable file: no user words).
 LookupText LoadLookupText(std::string_view codeTable, const std::filesystem::path& dir);

@@ -3,6 +3,7 @@
 #include "imvara/engine/session.h"
 
 #include "common/text_convert.h"
+#include "imvara/engine/word_file.h"
 
 #include <string>
 
@@ -119,6 +120,9 @@ void Session::compose(char letter) {
         SendText(std::string(1, static_cast<char>(letter - 'a' + 'A')));
         return;
     }
+    // A fresh lookup may take new user words; later letters keep scanning the text the first one saw.
+    if (m_composition.empty() && m_wordFile)
+        m_wordFile->reloadIfChanged(m_lookup);
     m_composition.push_back(letter);
     refresh(false, false);
 }

@@ -56,12 +56,18 @@ public:
     virtual void setBarVisible(bool visible) = 0;
 };
 
+class WordFile;
+
 class Session {
 public:
     Session(Keyboard& keyboard, const TextMeasure& measure, LookupText& lookup);
 
     // Where the bar's visibility goes (none: nobody is told).
     void setBarView(BarView* view) { m_barView = view; }
+
+    // The user's word file, checked before every fresh lookup so that words saved by another program
+    // are found (none: the lookup text changes only through this program).
+    void setWordFile(WordFile* wordFile) { m_wordFile = wordFile; }
 
     // Start-up: registers the 40 hot keys in entry order.
     void start();
@@ -102,6 +108,7 @@ private:
 
     Keyboard& m_keyboard;
     BarView* m_barView = nullptr;
+    WordFile* m_wordFile = nullptr;
     LookupText& m_lookup;
     CandidatePager m_pager;
     std::string m_composition;

@@ -6,9 +6,11 @@
 
 namespace imvara {
 
-UserWords UserWords::fromLookup(const LookupText& lookup) {
+UserWords UserWords::fromLookup(const LookupText& lookup) { return fromUserText(lookup.userPart()); }
+
+UserWords UserWords::fromUserText(std::string_view userText) {
     UserWords words;
-    for (std::string_view piece : aquine::gbk::splitLines(lookup.userPart()))
+    for (std::string_view piece : aquine::gbk::splitLines(userText))
         if (!isBlank(piece))
             words.m_entries.emplace_back(piece);
     return words;

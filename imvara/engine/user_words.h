@@ -11,11 +11,16 @@
 
 namespace imvara {
 
+// What the window says to input that is blank once trimmed (UTF-8).
+inline constexpr std::string_view kBlankEntryMessage = "编码为空,不能加入到自定义词汇中!";
+
 class UserWords {
 public:
     // The list from the lookup text's user part: its lines in order, blank ones left out. Entries are
     // kept exactly as typed (not trimmed, not checked for the "code word" form).
     static UserWords fromLookup(const LookupText& lookup);
+    // The same from a user text as "\word.bin" holds it.
+    static UserWords fromUserText(std::string_view userText);
 
     const std::vector<std::string>& entries() const { return m_entries; }
 

@@ -4,6 +4,7 @@
 #include "imvara/ibus/ibus_engine.h"
 
 #include "imvara/engine/key_front.h"
+#include "imvara/engine/word_file.h"
 
 #include <ibus.h>
 
@@ -49,6 +50,7 @@ public:
     explicit EngineState(IBusEngine* engine)
         : m_engine(engine), m_front(g_shared->measure, g_shared->lookup, *this),
           m_properties(static_cast<IBusPropList*>(g_object_ref_sink(ibus_prop_list_new()))) {
+        m_front.session().setWordFile(g_shared->wordFile);
         buildProperties();
     }
     ~EngineState() override { g_object_unref(m_properties); }

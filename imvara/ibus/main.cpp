@@ -7,6 +7,7 @@
 #include "common/qt/qt_prompter.h"
 #include "common/user_files.h"
 #include "imvara/engine/code_table.h"
+#include "imvara/engine/word_file.h"
 #include "imvara/ibus/ibus_engine.h"
 #include "imvara/ui/bar_window.h"
 #include "imvara/ui/dialogs.h"
@@ -29,15 +30,17 @@ constexpr const char* kComponentName = "org.freedesktop.IBus.Imvara";
 // sit above.
 class MenuWindows {
 public:
-    MenuWindows(imvara::LookupText& lookup, std::filesystem::path wordDir, aquine::Prompter& prompter)
-        : m_lookup(lookup), m_wordDir(std::move(wordDir)), m_prompter(prompter) {}
+    MenuWindows(imvara::LookupText& lookup, imvara::WordFile& wordFile, aquine::Prompter& prompter)
+        : m_lookup(lookup), m_wordFile(wordFile), m_prompter(prompter) {}
 
     void open(imvara::IbusEngineShared::Window which) {
         switch (which) {
         case imvara::IbusEngineShared::Window::Words:
-            show<imvara::WordWindow>(m_words, m_lookup, m_wordDir, m_prompter);
+            show<imvara::WordWindow>(m_words, m_lookup, m_wordFile.dir(), m_prompter);
             break;
-        case imvara::IbusEngineShared::Window::Reverse: show<imvara::ReverseWindow>(m_reverse, m_lookup); break;
+        case imvara::IbusEngineShared::Window::Reverse:
+            show<imvara::ReverseWindow>(m_reverse, m_lookup, &m_wordFile);
+            break;
         case imvara::IbusEngineShared::Window::Version: show<imvara::VersionWindow>(m_version); break;
         }
     }
@@ -59,7 +62,7 @@ private:
     }
 
     imvara::LookupText& m_lookup;
-    std::filesystem::path m_wordDir;
+    imvara::WordFile& m_wordFile;
     aquine::Prompter& m_prompter;
     QPointer<QWidget> m_words;
     QPointer<QWidget> m_reverse;
@@ -98,11 +101,15 @@ int main(int argc, char** argv) {
     // The same words as the bar: beside the program, or in the user's data folder for an installed copy.
     const std::filesystem::path wordDir =
         aquine::userFile(dir, imvara::kWordFileName, aquine::UserFolder::Data).parent_path();
-    imvara::LookupText lookup = imvara::LoadLookupText(imvara::CodeTable(), wordDir);
+    // Every engine checks the file before a fresh lookup, so words the bar or the word window saved
+    // are found by the next one.
+    imvara::LookupText lookup(imvara::CodeTable(), "");
+    imvara::WordFile wordFile(wordDir);
+    wordFile.reloadIfChanged(lookup);
     const imvara::QtTextMeasure measure(imvara::barFont());
     aquine::QtPrompter prompter;
-    MenuWindows windows(lookup, wordDir, prompter);
-    imvara::IbusEngineShared shared{lookup, measure};
+    MenuWindows windows(lookup, wordFile, prompter);
+    imvara::IbusEngineShared shared{lookup, measure, &wordFile};
     shared.openWindow = [&windows](imvara::IbusEngineShared::Window which) { windows.open(which); };
 
     IBusFactory* factory = ibus_factory_new(ibus_bus_get_connection(bus));

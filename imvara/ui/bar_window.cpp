@@ -159,7 +159,7 @@ void BarWindow::buildMenu() {
         connect(action, &QAction::triggered, this, [this, command = item.command] {
             switch (command) {
             case Command::Words: openWindow<WordWindow>(m_wordWindow, m_lookup, m_programDir, m_prompter); break;
-            case Command::Reverse: openWindow<ReverseWindow>(m_reverseWindow, m_lookup); break;
+            case Command::Reverse: openWindow<ReverseWindow>(m_reverseWindow, m_lookup, m_wordFile); break;
             case Command::Version: openWindow<VersionWindow>(m_versionWindow); break;
             case Command::Exit: QApplication::exit(0); break;
             }

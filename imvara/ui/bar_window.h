@@ -5,6 +5,7 @@
 
 #include "imvara/engine/session.h"
 #include "imvara/engine/text_measure.h"
+#include "imvara/engine/word_file.h"
 
 #include <QFont>
 #include <QPointer>
@@ -54,6 +55,8 @@ public:
     void placeOn(const QRect& screen);
 
     QMenu* mainMenu() const { return m_menu; }
+    // The word file the session checks: the reverse lookup checks it too (none: it reads the lookup as it is).
+    void setWordFile(WordFile* wordFile) { m_wordFile = wordFile; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +71,7 @@ private:
     LookupText& m_lookup;
     std::filesystem::path m_programDir;
     aquine::Prompter& m_prompter;
+    WordFile* m_wordFile = nullptr;
     QLabel* m_scheme;      // 标签1
     QLabel* m_composition; // 标签2
     QLabel* m_candidates;  // 标签

@@ -22,7 +22,7 @@ constexpr int kFrameBorders = 6;
 
 const QString kAddPrompt = QStringLiteral("请输入添加字的编码:\r\n\r\n格式:编码 + 空格 + 文字,例:hang 行");
 const QString kModifyPrompt = QStringLiteral("请输入修改字的编码:\r\n\r\n格式:编码 + 空格 + 文字,例:hang 行");
-const QString kBlankMessage = QStringLiteral("编码为空,不能加入到自定义词汇中!");
+const QString kBlankMessage = QString::fromUtf8(kBlankEntryMessage.data(), kBlankEntryMessage.size());
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
@@ -74,8 +74,8 @@ QPixmap appIcon() {
 }
 
 WordWindow::WordWindow(QWidget* owner, LookupText& lookup, std::filesystem::path programDir, aquine::Prompter& prompter)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_lookup(lookup),
-      m_programDir(std::move(programDir)), m_prompter(prompter) {
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_lookup(lookup), m_file(std::move(programDir)),
+      m_prompter(prompter) {
     setWindowTitle(QStringLiteral("造词/维护:"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("列表框"));
@@ -100,51 +100,102 @@ WordWindow::WordWindow(QWidget* owner, LookupText& lookup, std::filesystem::path
     }
 }
 
+void WordWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refreshFromFile();
+}
+
+std::optional<SeenEntry> WordWindow::selectedEntry() const {
+    const int row = m_list->currentRow();
+    if (row < 0 || !m_list->currentItem()->isSelected() || static_cast<std::size_t>(row) >= m_words.entries().size())
+        return std::nullopt;
+    return seenAt(m_words, static_cast<std::size_t>(row));
+}
+
+void WordWindow::showWords(UserWords words, const std::optional<SeenEntry>& select) {
+    // Only the rows that differ are replaced: an edit touches one row, and a long list is not rebuilt
+    // for it.
+    const auto& was = m_words.entries();
+    const auto& now = words.entries();
+    std::size_t head = 0;
+    while (head < was.size() && head < now.size() && was[head] == now[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < was.size() - head && tail < now.size() - head &&
+           was[was.size() - 1 - tail] == now[now.size() - 1 - tail])
+        ++tail;
+    for (std::size_t row = was.size() - tail; row-- > head;)
+        delete m_list->takeItem(static_cast<int>(row));
+    for (std::size_t row = head; row < now.size() - tail; ++row)
+        m_list->insertItem(static_cast<int>(row), aquine::qFromGbk(now[row]));
+    m_words = std::move(words);
+    m_list->setCurrentRow(-1);
+    if (const auto at = select ? findSeen(m_words, *select) : std::nullopt)
+        m_list->setCurrentRow(static_cast<int>(*at));
+}
+
+void WordWindow::refreshFromFile() {
+    if (!m_file.changed())
+        return;
+    const auto selected = selectedEntry();
+    showWords(m_file.reload(m_lookup), selected);
+}
+
+void WordWindow::showError(const std::string& reason) {
+    m_prompter.message(QString::fromUtf8(reason), QStringLiteral("错误:"), aquine::Prompter::Icon::Error,
+                       aquine::Prompter::Buttons::Ok);
+}
+
+void WordWindow::finish(WordEdit edit, const std::optional<SeenEntry>& select) {
+    showWords(std::move(edit.words), select);
+    // A failed write keeps the change in the list and the lookup, but it would be gone at the next
+    // start; a refused edit changed nothing. Either way the user is told.
+    if (!edit.saved)
+        showError(edit.saved.reason());
+}
+
 void WordWindow::addEntry() {
+    refreshFromFile();
     const auto answer = m_prompter.input(kAddPrompt, QStringLiteral("添加:"), QString());
     if (!answer.accepted)
         return;
-    if (!m_words.add(aquine::gbkFromQ(answer.text))) {
-        m_prompter.message(kBlankMessage, QStringLiteral("错误:"), aquine::Prompter::Icon::Error,
-                           aquine::Prompter::Buttons::Ok);
+    if (UserWords::isBlank(aquine::gbkFromQ(answer.text))) {
+        showError(std::string(kBlankEntryMessage));
         return;
     }
-    m_list->addItem(answer.text);
-    save();
+    const auto selected = selectedEntry();
+    finish(m_file.add(m_lookup, aquine::gbkFromQ(answer.text)), selected);
 }
 
 void WordWindow::modifyEntry() {
-    const int row = m_list->currentRow();
-    if (row < 0 || !m_list->currentItem()->isSelected())
+    const auto before = selectedEntry();
+    if (!before)
         return;
-    const auto answer = m_prompter.input(kModifyPrompt, QStringLiteral("修改:"), m_list->item(row)->text());
-    if (!answer.accepted)
-        return;
-    if (!m_words.modify(static_cast<std::size_t>(row), aquine::gbkFromQ(answer.text))) {
-        m_prompter.message(kBlankMessage, QStringLiteral("错误:"), aquine::Prompter::Icon::Error,
-                           aquine::Prompter::Buttons::Ok);
+    refreshFromFile();
+    const auto seen = selectedEntry();
+    if (!seen) {
+        showError(entryGone(*before).reason);
         return;
     }
-    m_list->item(row)->setText(answer.text);
-    save();
+    const auto answer = m_prompter.input(kModifyPrompt, QStringLiteral("修改:"), aquine::qFromGbk(seen->text));
+    if (!answer.accepted)
+        return;
+    std::string entry = aquine::gbkFromQ(answer.text);
+    if (UserWords::isBlank(entry)) {
+        showError(std::string(kBlankEntryMessage));
+        return;
+    }
+    const SeenEntry changed{entry, 0}; // stays selected where it now stands
+    finish(m_file.modify(m_lookup, *seen, std::move(entry)), changed);
 }
 
 void WordWindow::deleteEntry() {
-    const int row = m_list->currentRow();
-    if (row < 0 || !m_list->currentItem()->isSelected())
+    const auto seen = selectedEntry();
+    if (!seen)
         return;
-    m_words.remove(static_cast<std::size_t>(row));
-    delete m_list->takeItem(row);
-    save();
-}
-
-void WordWindow::save() {
-    const aquine::Result<> result = m_words.save(m_lookup, m_programDir);
-    if (!result) {
-        // The words stay in the list and the lookup, but would be gone at the next start: say so.
-        m_prompter.message(QStringLiteral("保存文件失败！\n") + QString::fromUtf8(result.reason()),
-                           QStringLiteral("错误:"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
-    }
+    // No question first: the entry the user selected goes, wherever another program has moved it.
+    finish(m_file.remove(m_lookup, *seen), std::nullopt);
 }
 
 ReverseWindow::ReverseWindow(QWidget* owner, const LookupText& lookup)
@@ -164,10 +215,18 @@ ReverseWindow::ReverseWindow(QWidget* owner, const LookupText& lookup)
     auto* close = makeButton(this, QStringLiteral("关闭"), QRect(83, 96, 80, 24));
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_input, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_wordFile && m_reloadable)
+            m_wordFile->reloadIfChanged(*m_reloadable);
         const std::string codes = ReverseLookup(m_lookup.text(), aquine::gbkFromQ(text));
         m_output->setPlainText(aquine::qFromGbk(codes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
     fitToButtons(this, 253, close);
+}
+
+ReverseWindow::ReverseWindow(QWidget* owner, LookupText& lookup, WordFile* wordFile)
+    : ReverseWindow(owner, static_cast<const LookupText&>(lookup)) {
+    m_reloadable = &lookup;
+    m_wordFile = wordFile;
 }
 
 VersionWindow::VersionWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {

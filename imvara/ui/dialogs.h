@@ -5,9 +5,11 @@
 
 #include "imvara/engine/lookup.h"
 #include "imvara/engine/user_words.h"
+#include "imvara/engine/word_file.h"
 
 #include <QDialog>
 #include <filesystem>
+#include <optional>
 
 class QListWidget;
 class QLineEdit;
@@ -22,6 +24,8 @@ namespace imvara {
 // The 16 x 16 picture the reverse lookup and version windows show.
 QPixmap appIcon();
 
+// Every edit is applied to "\word.bin" as it is at that moment, under the lock the other programs
+// take too, so a word another program saved meanwhile is kept; the list then shows what the file holds.
 class WordWindow : public QDialog {
     Q_OBJECT
 
@@ -31,13 +35,22 @@ public:
     void addEntry();
     void modifyEntry();
     void deleteEntry();
+    // Shows what the file holds when another program changed it since the list was filled.
+    void refreshFromFile();
     QListWidget* list() const { return m_list; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
-    void save();
+    std::optional<SeenEntry> selectedEntry() const;
+    // Shows words in the list, the entry select (if any) selected.
+    void showWords(UserWords words, const std::optional<SeenEntry>& select);
+    void finish(WordEdit edit, const std::optional<SeenEntry>& select);
+    void showError(const std::string& reason);
 
     LookupText& m_lookup;
-    std::filesystem::path m_programDir;
+    WordFile m_file;
     aquine::Prompter& m_prompter;
     UserWords m_words;
     QListWidget* m_list; // 列表框
@@ -48,11 +61,15 @@ class ReverseWindow : public QDialog {
 
 public:
     ReverseWindow(QWidget* owner, const LookupText& lookup);
+    // The same, bringing words another program saved into the lookup text before each lookup.
+    ReverseWindow(QWidget* owner, LookupText& lookup, WordFile* wordFile);
     QLineEdit* input() const { return m_input; }
     QPlainTextEdit* output() const { return m_output; }
 
 private:
     const LookupText& m_lookup;
+    LookupText* m_reloadable = nullptr;
+    WordFile* m_wordFile = nullptr;
     QLineEdit* m_input;       // 编辑框
     QPlainTextEdit* m_output; // 显示框
 };

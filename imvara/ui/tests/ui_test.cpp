@@ -5,6 +5,7 @@
 #include "common/qt/scripted_prompter.h"
 #include "imvara/ui/bar_window.h"
 #include "imvara/ui/dialogs.h"
+#include "imvara/ui/wayland_notice.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -187,6 +188,87 @@ private slots:
         QCOMPARE(window.list()->item(1)->text(), QStringLiteral(" b 二"));
     }
 
+    // Two programs, each with its window and its lookup text, on one word file: neither loses the
+    // other's words, the lists follow the file, and a deleted entry is not brought back.
+    void twoWordWindowsOnOneFile() {
+        const std::filesystem::path dir = m_dir->path().toStdString();
+        LookupText otherLookup(m_lookup->codeTable(), "");
+        aquine::ScriptedPrompter prompter, otherPrompter;
+        WordWindow window(nullptr, *m_lookup, dir, prompter);
+        WordWindow other(nullptr, otherLookup, dir, otherPrompter);
+
+        prompter.answerInput(true, QStringLiteral("hang 行"));
+        window.addEntry();
+        otherPrompter.answerInput(true, QStringLiteral("qqq 行行"));
+        other.addEntry(); // its list was filled before the first add: it still keeps "hang 行"
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(),
+                 "\r\nhang " + G("行") + "\r\nqqq " + G("行行"));
+        QCOMPARE(other.list()->count(), 2);
+
+        QCOMPARE(window.list()->count(), 1);
+        window.refreshFromFile(); // what activating the window does
+        QCOMPARE(window.list()->count(), 2);
+        QCOMPARE(ReverseLookup(m_lookup->text(), G("行行")), "qqq");
+
+        // The other program deletes "hang 行" while this window still shows it selected.
+        window.list()->setCurrentRow(0);
+        other.list()->setCurrentRow(0);
+        other.deleteEntry();
+        prompter.answerMessage(Prompter::Button::Ok);
+        window.modifyEntry();
+        QCOMPARE(prompter.calls().last().icon, Prompter::Icon::Error);
+        QVERIFY2(prompter.calls().last().text.contains(QStringLiteral("已被另一个程序修改或删除")),
+                 qPrintable(prompter.calls().last().text));
+        QCOMPARE(window.list()->count(), 1);
+        QCOMPARE(window.list()->item(0)->text(), QStringLiteral("qqq 行行"));
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(), "\r\nqqq " + G("行行"));
+
+        // A modify names the entry by its text: the row it was on has moved meanwhile.
+        otherPrompter.answerInput(true, QStringLiteral("a 啊"));
+        other.addEntry();
+        other.list()->setCurrentRow(0);
+        other.deleteEntry(); // the list is now "a 啊" alone, but the window still shows "qqq 行行" at row 0
+        otherPrompter.answerInput(true, QStringLiteral("qqq 行行"));
+        other.addEntry();
+        window.list()->setCurrentRow(0);
+        prompter.answerInput(true, QStringLiteral("qq 期期"));
+        window.modifyEntry();
+        QCOMPARE(prompter.calls().last().initialText, QStringLiteral("qqq 行行"));
+        QCOMPARE(aquine::readFileBytes(dir / "word.bin", aquine::kSettingsFileLimit).value(),
+                 "\r\na " + G("啊") + "\r\nqq " + G("期期"));
+        QCOMPARE(window.list()->currentItem()->text(), QStringLiteral("qq 期期"));
+        const auto rows = [](const QListWidget* list) {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i)
+                out << list->item(i)->text();
+            return out;
+        };
+        QCOMPARE(rows(window.list()), (QStringList{"a 啊", "qq 期期"}));
+        other.refreshFromFile();
+        QCOMPARE(rows(other.list()), rows(window.list()));
+    }
+
+    void waylandSessionAndItsNotice() {
+        QVERIFY(onWaylandSession("wayland-0", nullptr));
+        QVERIFY(onWaylandSession(nullptr, "wayland"));
+        QVERIFY(onWaylandSession("", "wayland"));
+        QVERIFY(!onWaylandSession("", "x11"));
+        QVERIFY(!onWaylandSession(nullptr, nullptr));
+        QVERIFY(!onWaylandSession(nullptr, "tty"));
+
+        WaylandNotice notice;
+        notice.setAttribute(Qt::WA_DeleteOnClose, false); // it lives on this stack
+        QCOMPARE(notice.windowTitle(), QStringLiteral("输入法提示"));
+        QVERIFY(notice.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(!notice.isModal());
+        const QString text = notice.findChild<QLabel*>(QStringLiteral("提示"))->text();
+        for (const char* part : {"X11", "IBus", "输入源", "全拼 (imvara)", "ibus restart", "KDE Plasma", "ibus-setup"})
+            QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+        notice.show();
+        notice.findChild<QPushButton*>(QStringLiteral("关闭"))->click();
+        QVERIFY(notice.isHidden());
+    }
+
     void reverseWindowShowsEveryCode() {
         ReverseWindow window(nullptr, *m_lookup);
         QCOMPARE(window.windowTitle(), QStringLiteral("反查:"));
@@ -195,6 +277,13 @@ private slots:
         QCOMPARE(window.output()->toPlainText(), QStringLiteral("hang\nxing"));
         window.input()->clear();
         QCOMPARE(window.output()->toPlainText(), QString());
+
+        // With the word file, a word another program saved is found by the next lookup.
+        WordFile words(m_dir->path().toStdString());
+        ReverseWindow checking(nullptr, *m_lookup, &words);
+        QVERIFY(aquine::writeFileAtomically(words.path(), "\r\nhangye " + G("行")));
+        checking.input()->setText(QStringLiteral("行"));
+        QCOMPARE(checking.output()->toPlainText(), QStringLiteral("hang\nxing\nhangye"));
     }
 
     void versionWindow() {
