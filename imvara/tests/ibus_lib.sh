@@ -43,11 +43,22 @@ start_ibus() {
         --replace >"$ibus_root/daemon.log" 2>&1 &
     ibus_pid=$!
     poll 20 ibus_ready "$engine" || fail "ibus-daemon does not list the engine $engine"
+    # A panel chooses an engine of its own as it starts. Let it finish first: ibus-ui-gtk3 1.5.27 dies
+    # (a Pango assertion, then SIGSEGV) when another client's choice cancels its own.
+    if [[ ${IBUS_PANEL:-disable} != disable ]]; then
+        poll 20 panel_ready || fail "the IBus panel did not start"
+        poll 5 any_engine || true
+    fi
     # A panel starting beside it may cancel the first choice of an engine: choose until it holds.
     poll 20 engine_is "$engine" || fail "ibus-daemon would not take the engine $engine"
 }
 engine_is() { ibus engine "$1" 2>/dev/null && [[ $(ibus engine 2>/dev/null) == "$1" ]]; }
 ibus_ready() { ibus list-engine --name-only 2>/dev/null | grep -qx "$1"; }
+any_engine() { ibus engine >/dev/null 2>&1; }
+panel_ready() {
+    gdbus call --address "$(ibus address)" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.freedesktop.IBus.Panel 2>/dev/null | grep -q true
+}
 
 # engine_pid: the engine process ibus-daemon started (empty when none).
 engine_pid() { pgrep -f "$ibus_bin/imvara-ibus --ibus" | head -n1; }

@@ -28,7 +28,7 @@ click_popup() {
 }
 
 xdotool key --delay 20 s h i
-poll 10 test -n "$(popup)" || fail "no candidate popup"
+poll 10 test -n "$(popup)" || { screenshot imvara_ibus_fail; fail "no candidate popup (engine $(ibus engine), typed $(cat "$typed"), windows $(xdotool search --class ibus-ui-gtk3 | while read w; do xdotool getwindowgeometry $w | tr "\n" " "; done))"; }
 screenshot imvara_ibus_gtk_page1
 # The panel's page button shows the second page, the bar's: a click on its third candidate types it.
 click_popup 80 16
