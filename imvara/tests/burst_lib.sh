@@ -53,3 +53,10 @@ burst() {
     "$burst_py" compare "$want" "$got"
     rm -f "$want" "$got"
 }
+
+# expect_burst SEED KEYS DELAY_MS WHAT: one burst, which must arrive exact (WHAT names it in a failure).
+expect_burst() {
+    local result
+    result=$(burst "$1" "$2" "$3")
+    [[ $result == "lost 0 wrong 0 reordered 0" ]] || fail "burst $1, $4: $result"
+}

@@ -100,13 +100,10 @@ expect "AB你"
 # 300 keys of pinyin, choice keys, punctuation and digits: with both cores busy, and without pauses.
 burst_out=$out
 busy_loops 2
-for seed in 101 102; do
-    result=$(burst "$seed" 300 3)
-    [[ $result == "lost 0 wrong 0 reordered 0" ]] || fail "burst $seed, cores busy: $result"
-done
+expect_burst 101 300 3 "cores busy"
+expect_burst 102 300 3 "cores busy"
 stop_busy_loops
-result=$(burst 103 300 0)
-[[ $result == "lost 0 wrong 0 reordered 0" ]] || fail "burst 103 without pauses: $result"
+expect_burst 103 300 0 "without pauses"
 ((++passed))
 
 # Another text field takes the focus: the composition in the first is dropped with its candidates, the
