@@ -21,6 +21,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick xcompmgr openbox
   libbenchmark-dev
+  libwayland-dev wayland-protocols sway foot grim wtype dbus python3-gi
+  xdg-desktop-portal xdg-desktop-portal-wlr pipewire wireplumber
   clang-format
 )
 
