@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # A Screenshot portal that answers as told, for the answers a real desktop gives only through a person:
 # each request gets the next code of RESPONSES (0 hands out a copy of PICTURE in a fresh temporary file,
 # 1 is "cancelled by the user", 2 "refused"). Every request is logged as "interactive=0|1 -> CODE FILE".

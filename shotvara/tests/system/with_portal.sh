@@ -3,7 +3,8 @@
 # for, and stops all of it after:
 #   real          xdg-desktop-portal with its wlroots backend, PipeWire, WirePlumber and the permission
 #                 store, as a sway desktop has them
-#   fake:CODES    fake_portal.py answering each request with the next of CODES (e.g. fake:2,0)
+#   fake:CODES    fake_portal.py answering each request with the next of CODES (e.g. fake:2,0), handing
+#                 out $PORTAL_LOGS/picture.png (made by the test) unless FAKE_PORTAL_PICTURE names another
 #   none          nothing: no portal answers on the bus
 # The bus activates nothing by itself, so only what is named here runs. Exports DBUS_SESSION_BUS_ADDRESS
 # and PORTAL_LOGS, a folder with each service's log (fake.log: one line per request).
@@ -76,8 +77,9 @@ real)
     wait_owned org.freedesktop.portal.Desktop
     ;;
 fake:*)
-    python3 "$here/fake_portal.py" "${mode#fake:}" "${FAKE_PORTAL_PICTURE:-/dev/null}" "$PORTAL_LOGS/fake.log" \
-        2>"$PORTAL_LOGS/fake.err" &
+    # Debian's own Python, where python3-gi is.
+    /usr/bin/python3 "$here/fake_portal.py" "${mode#fake:}" "${FAKE_PORTAL_PICTURE:-$PORTAL_LOGS/picture.png}" "$PORTAL_LOGS/fake.log" \
+        2>"$PORTAL_LOGS/fake-errors.log" &
     pids+=($!)
     wait_owned org.freedesktop.portal.Desktop
     ;;
