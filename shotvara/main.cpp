@@ -9,7 +9,7 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && argv[1] == shotvara::kHoldClipboardOption)
+    if (argc >= 2 && argv[1] == shotvara::kHoldClipboardOption)
         return shotvara::runClipboardKeeper(argc, argv);
 
     aquine::prepareChineseLocale();

@@ -46,6 +46,10 @@ capture_hidden() { ! window_rect shotvara | grep -q ' 1$'; }
 # show_terminal: foot full of known text, the output grabbed by grim as $work/screen.png once it shows.
 terminal_drawn() { grim "$work/screen.png" && [[ $(convert "$work/screen.png" -format '%[fx:standard_deviation>0.05]' info:) == 1 ]]; }
 show_terminal() {
+    # The seat has its pointer before any program of ours starts (one that appears later reaches Qt
+    # late); sway draws it into every picture of the screen, so it hides while it rests.
+    swaymsg -q seat seat0 hide_cursor 100
+    pointer move 1000 700
     foot --override=colors.background=202830 -e sh -c 'for i in $(seq 30); do echo "第 $i 行 截图测试 shotvara Wayland 0123456789"; done; exec sleep 600' \
         >"$work/foot.log" 2>&1 &
     pids+=($!)
@@ -113,6 +117,17 @@ save_as() {
     poll 30 eval '! window_shown 另存为' || fail "save dialog still open"
     poll 30 test -s "$1" || fail "$1 was not written"
 }
+
+# keepers: pids of Wayland clipboard keepers of this test's compositor (others may run beside it).
+keepers() {
+    local pid
+    for pid in $(pgrep -f -- '--hold-clipboard wayland$' || true); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
+    done
+    return 0
+}
+one_keeper() { [[ $(keepers | wc -l) == 1 ]]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
 
 # same_picture A B: every pixel equal.
 same_picture() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) == 0 ]]; }
