@@ -9,7 +9,7 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && argv[1] == shotvara::kHoldClipboardOption)
+    if (argc >= 2 && argv[1] == shotvara::kHoldClipboardOption)
         return shotvara::runClipboardKeeper(argc, argv);
 
     aquine::prepareChineseLocale();
@@ -22,14 +22,17 @@ int main(int argc, char* argv[]) {
     aquine::QtPrompter prompter;
     shotvara::ShotController controller(screen->geometry(), prompter);
     // Taken while no window of ours is on the screen, so the picture is the screen as the user left it.
-    shotvara::ScreenPicture picture = shotvara::grabScreen(screen);
-    if (picture.image.isNull()) {
-        prompter.message(QStringLiteral("截取屏幕失败！"), QStringLiteral("错误"), aquine::Prompter::Icon::Error,
-                         aquine::Prompter::Buttons::Ok);
+    auto grabbed = shotvara::grabScreen(screen);
+    if (!grabbed) {
+        prompter.message(QStringLiteral("截取屏幕失败！\n%1").arg(QString::fromStdString(grabbed.reason())),
+                         QStringLiteral("错误"), aquine::Prompter::Icon::Error, aquine::Prompter::Buttons::Ok);
         return 1;
     }
+    // Called off in the desktop's own dialog: the user knows, there is nothing to say.
+    if (!*grabbed)
+        return 0;
     QObject::connect(&controller, &shotvara::ShotController::finished, &app, &QCoreApplication::exit);
-    controller.start(std::move(picture));
+    controller.start(std::move(**grabbed));
     const int exitCode = app.exec();
     // A shot copied with Ctrl+C stays pasteable after we are gone.
     if (const auto kept = shotvara::keepClipboardAfterExit(QCoreApplication::applicationFilePath()); !kept)

@@ -23,6 +23,7 @@ packages=(
   qt6-wayland sway xwayland grim wtype
   libbenchmark-dev
   libibus-1.0-dev ibus ibus-gtk3 gir1.2-ibus-1.0 python3-gi gir1.2-gtk-3.0 dbus
+  xdg-desktop-portal xdg-desktop-portal-wlr pipewire wireplumber wl-clipboard
   clang-format
   libwayland-dev wayland-protocols libxkbcommon-dev xkb-data foot
 )

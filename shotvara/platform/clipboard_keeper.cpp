@@ -2,6 +2,8 @@
 // file (no temporary file to leave behind), its readiness reported on a pipe.
 #include "shotvara/platform/clipboard_keeper.h"
 
+#include "shotvara/platform/wayland_clipboard.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QFile>
@@ -88,10 +90,11 @@ bool readAll(int fd, std::string& out) {
     }
 }
 
-// Runs `program --hold-clipboard` in its own session with these standard descriptors. The process in
-// between ends at once, so the keeper is nobody's child (no zombie, no tie to the terminal).
-bool startDetached(const std::string& program, int in, int out, int err) {
-    const char* const argv[] = {program.c_str(), kHoldClipboardOption.data(), nullptr};
+// Runs `program --hold-clipboard [wayland]` in its own session with these standard descriptors. The
+// process in between ends at once, so the keeper is nobody's child (no zombie, no tie to the terminal).
+bool startDetached(const std::string& program, bool wayland, int in, int out, int err) {
+    const char* const argv[] = {program.c_str(), kHoldClipboardOption.data(), wayland ? kWaylandKeeper.data() : nullptr,
+                                nullptr};
     const pid_t child = ::fork();
     if (child < 0)
         return false;
@@ -120,7 +123,7 @@ bool startDetached(const std::string& program, int in, int out, int err) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-aquine::Result<> startKeeper(const std::string& program, std::string_view png) {
+aquine::Result<> startKeeper(const std::string& program, bool wayland, std::string_view png) {
     const Descriptor picture(highCopy(::memfd_create("shotvara-clipboard", MFD_CLOEXEC)));
     if (!picture.valid() || !writeAll(picture.get(), png) || ::lseek(picture.get(), 0, SEEK_SET) != 0)
         return aquine::fail(kNotStarted);
@@ -132,7 +135,7 @@ aquine::Result<> startKeeper(const std::string& program, std::string_view png) {
     const Descriptor nowhere(highCopy(::open("/dev/null", O_RDWR | O_CLOEXEC)));
     if (!readyRead.valid() || !readyWrite.valid() || !nowhere.valid())
         return aquine::fail(kNotStarted);
-    if (!startDetached(program, picture.get(), readyWrite.get(), nowhere.get()))
+    if (!startDetached(program, wayland, picture.get(), readyWrite.get(), nowhere.get()))
         return aquine::fail(kNotStarted);
     // Only the keeper holds the writing end now: its end (or its byte) is all we wait for.
     readyWrite.reset();
@@ -160,11 +163,15 @@ bool clipboardManagerRunning() {
 } // namespace
 
 aquine::Result<> keepClipboardAfterExit(const QString& program) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (!wayland && QGuiApplication::platformName() != QLatin1String("xcb"))
         return {};
     QClipboard* clipboard = QGuiApplication::clipboard();
-    // A manager gets the picture from Qt itself when the application object goes.
-    if (!clipboard->ownsClipboard() || clipboardManagerRunning())
+    if (!clipboard->ownsClipboard())
+        return {};
+    // On X11 a manager gets the picture from Qt itself when the application object goes. A Wayland
+    // desktop where no client may own the clipboard without a window keeps it by itself.
+    if (wayland ? !waylandClipboardKeepable() : clipboardManagerRunning())
         return {};
     const QImage picture = clipboard->image();
     if (picture.isNull())
@@ -174,7 +181,7 @@ aquine::Result<> keepClipboardAfterExit(const QString& program) {
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG"))
         return aquine::fail("无法保存剪贴板中的图片：内存不足");
-    return startKeeper(QFile::encodeName(program).toStdString(),
+    return startKeeper(QFile::encodeName(program).toStdString(), wayland,
                        std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
@@ -192,6 +199,8 @@ int runClipboardKeeper(int argc, char* argv[]) {
     }
     if (!read)
         return 2;
+    if (argc == 3 && argv[2] == kWaylandKeeper)
+        return holdWaylandClipboard(png, 1, kHoldClipboardHours);
 
     QGuiApplication app(argc, argv);
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
