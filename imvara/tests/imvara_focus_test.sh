@@ -10,6 +10,8 @@ trap 'kill "${wm_pid:-}" 2>/dev/null || true; stop_all' EXIT
 openbox --sm-disable >/dev/null 2>&1 &
 wm_pid=$!
 poll 5 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "openbox did not start"
+# openbox names itself before it is ready to manage windows: one mapped meanwhile is never shown.
+settle 1
 
 # offers_no_focus WINDOW WHAT: no input hint and no WM_TAKE_FOCUS, the two ways a window manager
 # (sway's XWayland among them) decides that a new window wants the focus.
